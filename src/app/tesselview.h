@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QSerialPort>
+#include <QSettings>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <memory>
+
+#include "device/protocol.h"
+#include "ui_tesselview.h"
+
+class CCWaitDialog;
+class QIPLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The main window: both transports, the four pages and every command slot.
+// Members are defined in the folder of their topic.
+class TesselView : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TesselView(QWidget *parent = nullptr);
+    ~TesselView() override;
+
+    // Options for testing and trying the program.
+    void set_port_text(const QString &port);
+    void add_extra_serial_port(const QString &path);
+
+    // Link (device/)
+    bool send_read_request(uint8_t selector, uint8_t index);
+    bool send_short_command(uint8_t command, uint8_t a, uint8_t b);
+    bool transmit_tx_buf(int length);
+    void set_wait_code(int code);
+    int direct_read(const proto::ReadSpec &spec, uint8_t index);
+    void load_device_state();
+    bool refresh_status();
+    void close_link();
+    int status_length() const { return m_status_length; }
+
+    // Busy dialog: run modally until the reply engine closes it or the bound runs out.
+    void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
+    void close_busy_dialog();
+    CCWaitDialog *busy_dialog() const { return m_busy_dialog; }
+
+    // Page switching (app/)
+    void highlight_page_button(int index);
+
+    // Languages (app/languages.cpp)
+    void apply_texts();
+    void set_connect_button_text();
+
+    QIPLineEdit *ip_editor() const { return m_ip_editor; }
+    Ui::TesselViewClass &form() { return ui; }
+    QSerialPort &serial_port() { return m_serial; }
+    QTcpSocket &socket() { return m_socket; }
+    static QString app_dir();
+
+public slots:
+    void connectSeralPort();
+    void getSerial();
+    void setInputCard();
+    void connectSetBtn();
+    void wins_set_clicked();
+    void output_card_set();
+    void revData();
+    void readDataSocket();
+    void select_chinese();
+    void select_english();
+    void clicked_serial_btn();
+    void clicked_web_btn();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    bool open_link();
+    void show_connect_failed();
+    void read_settings();
+    void write_settings();
+    void run_engine_action(const proto::EngineCase &c);
+    void on_busy_bound_expired();
+    QByteArray take_socket_block();
+
+    // Members in construction order.
+    Ui::TesselViewClass ui;
+    QSerialPort m_serial;
+    QPointer<CCWaitDialog> m_busy_dialog;
+    QList<QPushButton *> m_mode_buttons;
+    QList<QPushButton *> m_out_mode_buttons;
+    int m_readback_index = -1;
+    int m_status_length = 0;
+    int m_import_format = 0;
+    int m_import_custom_w = 0;
+    int m_import_custom_h = 0;
+    std::unique_ptr<QSettings> m_settings;
+    QIPLineEdit *m_ip_editor = nullptr;
+    QTcpSocket m_socket;
+    QList<QRadioButton *> m_device_buttons;
+
+    QStringList m_extra_serial_ports;
+    QTimer m_busy_bound;
+};

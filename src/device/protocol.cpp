@@ -1,0 +1,27 @@
+#include "device/protocol.h"
+
+namespace proto {
+
+namespace {
+
+constexpr EngineCase kEngineCases[] = {
+    {kWaitInputSource, 200, kAckShort, EngineAction::RefreshStatusAndClose},
+    {kWaitPipOnOff, 200, kAckPip, EngineAction::CloseBusy},
+    {kWaitPipSource, 200, kAckShort, EngineAction::RefreshStatusAndClose},
+    {kWaitPresetResolution, 300, kAckPresetResolution, EngineAction::ResetRecords},
+    {kWaitDeviceInit, 300, kAckShort, EngineAction::ResetRecords},
+    {kWaitResolutionDone, 300, kAckPresetResolution, EngineAction::ResetRecords},
+};
+
+} // namespace
+
+const EngineCase *engine_case(int code)
+{
+    for (const EngineCase &c : kEngineCases) {
+        if (c.code == code)
+            return &c;
+    }
+    return nullptr;
+}
+
+} // namespace proto
