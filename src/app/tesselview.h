@@ -9,10 +9,10 @@
 
 #include <memory>
 
+#include "device/ccwaitdialog.h"
 #include "device/protocol.h"
 #include "ui_tesselview.h"
 
-class CCWaitDialog;
 class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -24,6 +24,14 @@ class TesselView : public QMainWindow
     Q_OBJECT
 
 public:
+    enum PageIndex { kPageMultiWindow = 0, kPageCommunication = 1, kPageInput = 2, kPageOutput = 3 };
+    enum PageButton {
+        kButtonCommunication = 0,
+        kButtonInput = 1,
+        kButtonMultiWindow = 2,
+        kButtonOutput = 3
+    };
+
     explicit TesselView(QWidget *parent = nullptr);
     ~TesselView() override;
 
@@ -34,11 +42,16 @@ public:
     // Link (device/)
     bool send_read_request(uint8_t selector, uint8_t index);
     bool send_short_command(uint8_t command, uint8_t a, uint8_t b);
-    bool transmit_tx_buf(int length);
+    // Builds a frame in tx_buf and writes it; true when the whole frame was accepted.
+    bool send_buffer_command(uint8_t command, const QByteArray &payload);
     void set_wait_code(int code);
+    // Sends a read request and waits for its reply in rx_buf; returns the bytes obtained.
     int direct_read(const proto::ReadSpec &spec, uint8_t index);
+    // rx_buf as a byte array for the decoders.
+    QByteArray rx_reply() const;
     void load_device_state();
     bool refresh_status();
+    void read_input_cards();
     void close_link();
     int status_length() const { return m_status_length; }
 
@@ -58,7 +71,6 @@ public:
     Ui::TesselViewClass &form() { return ui; }
     QSerialPort &serial_port() { return m_serial; }
     QTcpSocket &socket() { return m_socket; }
-    static QString app_dir();
 
 public slots:
     void connectSeralPort();
@@ -86,6 +98,7 @@ private:
     void run_engine_action(const proto::EngineCase &c);
     void on_busy_bound_expired();
     QByteArray take_socket_block();
+    qint64 write_to_link(const char *data, int length);
 
     // Members in construction order.
     Ui::TesselViewClass ui;
@@ -104,5 +117,6 @@ private:
     QList<QRadioButton *> m_device_buttons;
 
     QStringList m_extra_serial_ports;
+    QString m_last_port_name;
     QTimer m_busy_bound;
 };

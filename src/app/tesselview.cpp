@@ -1,0 +1,137 @@
+#include "app/tesselview.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+
+#include "app/app_paths.h"
+#include "device/ccwaitdialog.h"
+#include "device/device_data.h"
+#include "widgets/qiplineedit.h"
+
+namespace {
+
+const QString kPageButtonOn = QStringLiteral(
+    "QPushButton{background-color:rgb(255, 223, 58);border-style:outset;border-width:2px;"
+    "border-radius:10px;border-color:rgb(0, 255, 0);font:bold 15px;color:rgb(0, 0, 0);}");
+const QString kPageButtonOff = QStringLiteral(
+    "QPushButton{background-color:rgb(189, 189, 189);border-style:outset;border-width:2px;"
+    "border-radius:10px;border-color:rgb(0, 255, 0);font:bold 15px;color:rgb(0, 0, 0);}");
+
+// Only modes 0..12 can be chosen from the buttons.
+constexpr int kFirstDisabledMode = 13;
+
+const QRect kIpEditorGeometry(52, 120, 380, 25);
+
+} // namespace
+
+TesselView::TesselView(QWidget *parent)
+    : QMainWindow(parent), m_settings(std::make_unique<QSettings>(tessel_settings_path(),
+                                                                  QSettings::IniFormat))
+{
+    ui.setupUi(this);
+    m_ip_editor = new QIPLineEdit(ui.groupBox_5);
+    m_ip_editor->setObjectName(QStringLiteral("ipLineEdit"));
+    m_ip_editor->setGeometry(kIpEditorGeometry);
+
+    connect(ui.connectBtn, &QPushButton::clicked, this, &TesselView::connectSeralPort);
+    connect(ui.getBtn, &QPushButton::clicked, this, &TesselView::getSerial);
+    connect(ui.inputBtn, &QPushButton::clicked, this, &TesselView::setInputCard);
+    connect(ui.cmclBtn, &QPushButton::clicked, this, &TesselView::connectSetBtn);
+    connect(ui.winsetBtn, &QPushButton::clicked, this, &TesselView::wins_set_clicked);
+    connect(ui.outBtn, &QPushButton::clicked, this, &TesselView::output_card_set);
+    connect(&m_serial, &QSerialPort::readyRead, this, &TesselView::revData);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &TesselView::readDataSocket);
+    connect(ui.cradioBtn, &QRadioButton::clicked, this, &TesselView::select_chinese);
+    connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);
+    connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
+    connect(ui.webradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_web_btn);
+
+    m_busy_bound.setSingleShot(true);
+    connect(&m_busy_bound, &QTimer::timeout, this, &TesselView::on_busy_bound_expired);
+
+    ui.lineEdit_port->setEnabled(false);
+
+    setAcceptDrops(true);
+    m_mode_buttons = {ui.m0Btn,  ui.m1Btn,  ui.m2Btn,  ui.m3Btn,  ui.m4Btn,  ui.m5Btn,
+                      ui.m6Btn,  ui.m7Btn,  ui.m8Btn,  ui.m9Btn,  ui.m10Btn, ui.m11Btn,
+                      ui.m12Btn, ui.m13Btn, ui.m14Btn, ui.m15Btn};
+    m_out_mode_buttons = {ui.m0Btn_out,  ui.m1Btn_out,  ui.m2Btn_out,  ui.m3Btn_out,
+                          ui.m4Btn_out,  ui.m5Btn_out,  ui.m6Btn_out,  ui.m7Btn_out,
+                          ui.m8Btn_out,  ui.m9Btn_out,  ui.m10Btn_out, ui.m11Btn_out,
+                          ui.m12Btn_out, ui.m13Btn_out, ui.m14Btn_out, ui.m15Btn_out};
+    for (int mode = kFirstDisabledMode; mode < kModeCount; ++mode) {
+        m_mode_buttons[mode]->setEnabled(false);
+        m_out_mode_buttons[mode]->setEnabled(false);
+    }
+    m_device_buttons = {ui.radio_1, ui.radio_2, ui.radio_3, ui.radio_4,
+                        ui.radio_5, ui.radio_6, ui.radio_7};
+    ui.radio_1->setChecked(true);
+
+    m_readback_index = -1;
+    m_status_length = 0;
+
+    ui.cradioBtn->setChecked(true);
+    apply_texts();
+
+    m_import_format = 0;
+    m_import_custom_w = 0;
+    m_import_custom_h = 0;
+
+    connectSetBtn();
+}
+
+TesselView::~TesselView() = default;
+
+void TesselView::set_port_text(const QString &port) { ui.lineEdit_port->setText(port); }
+
+void TesselView::add_extra_serial_port(const QString &path)
+{
+    if (!m_extra_serial_ports.contains(path))
+        m_extra_serial_ports.append(path);
+    getSerial();
+}
+
+void TesselView::connectSetBtn()
+{
+    getSerial();
+    m_ip_editor->setText(device_data.device_ip);
+    const bool serial = device_data.serial_chosen == 1;
+    if (serial)
+        ui.serialradioBtn->setChecked(true);
+    else
+        ui.webradioBtn->setChecked(true);
+    m_ip_editor->setEnabled(!serial);
+    ui.getBtn->setEnabled(serial);
+    ui.serialBox->setEnabled(serial);
+    ui.stackedWidget->setCurrentIndex(kPageCommunication);
+    highlight_page_button(kButtonCommunication);
+}
+
+void TesselView::wins_set_clicked()
+{
+    if (!device_data.serial_open && !device_data.net_open)
+        return;
+    setEnabled(false);
+    load_device_state();
+    setEnabled(true);
+    ui.stackedWidget->setCurrentIndex(kPageMultiWindow);
+}
+
+void TesselView::output_card_set()
+{
+    if (!device_data.serial_open && !device_data.net_open)
+        return;
+    ui.stackedWidget->setCurrentIndex(kPageOutput);
+    highlight_page_button(kButtonOutput);
+}
+
+void TesselView::highlight_page_button(int index)
+{
+    QPushButton *const buttons[] = {ui.cmclBtn, ui.inputBtn, ui.winsetBtn, ui.outBtn};
+    for (int i = 0; i < 4; ++i)
+        buttons[i]->setStyleSheet(i == index ? kPageButtonOn : kPageButtonOff);
+}
+
+void TesselView::dragEnterEvent(QDragEnterEvent *event) { event->acceptProposedAction(); }
+
+void TesselView::dropEvent(QDropEvent *) {}

@@ -1,0 +1,80 @@
+#include <QMessageBox>
+#include <cstring>
+
+#include "app/tesselview.h"
+#include "device/ccwaitdialog.h"
+#include "device/device_data.h"
+
+void TesselView::revData()
+{
+    const proto::EngineCase *c = proto::engine_case(device_data.serial_wait_code);
+    if (!c)
+        return; // the data stay in the port for whoever asked
+    // Cleared first, so a nested readyRead during the wait cannot take the same reply twice.
+    device_data.serial_wait_code = 0;
+    std::memset(device_data.rx_buf, 0, kBufferSize);
+    device_data.delay(c->wait_ms);
+    m_serial.read(reinterpret_cast<char *>(device_data.rx_buf), c->read_len);
+    if (device_data.rx_buf[2] != proto::kByte2)
+        return;
+    run_engine_action(*c);
+}
+
+void TesselView::readDataSocket()
+{
+    const proto::EngineCase *c = proto::engine_case(device_data.net_wait_code);
+    if (!c)
+        return;
+    device_data.net_wait_code = 0;
+    // A reply in pieces is judged by its first piece; the rest waits for the next read.
+    const QByteArray block = take_socket_block();
+    if (block.size() < 3 || static_cast<uint8_t>(block.at(2)) != proto::kByte2)
+        return;
+    run_engine_action(*c);
+}
+
+void TesselView::run_engine_action(const proto::EngineCase &c)
+{
+    switch (c.action) {
+    case proto::EngineAction::RefreshStatusAndClose:
+        refresh_status();
+        close_busy_dialog();
+        break;
+    case proto::EngineAction::CloseBusy:
+        close_busy_dialog();
+        break;
+    case proto::EngineAction::ResetRecords:
+        device_data.reset_device_data();
+        device_data.load_default_layouts();
+        close_busy_dialog();
+        break;
+    }
+}
+
+void TesselView::run_busy_dialog(const QString &text, QWidget *parent)
+{
+    CCWaitDialog dialog(text, parent ? parent : this);
+    m_busy_dialog = &dialog;
+    m_busy_bound.start(proto::kBusyBoundMs);
+    dialog.exec();
+    m_busy_dialog = nullptr;
+}
+
+void TesselView::close_busy_dialog()
+{
+    m_busy_bound.stop();
+    if (m_busy_dialog)
+        m_busy_dialog->close();
+}
+
+void TesselView::on_busy_bound_expired()
+{
+    device_data.serial_wait_code = 0;
+    device_data.net_wait_code = 0;
+    close_busy_dialog();
+    setEnabled(true);
+    const bool en = device_data.lang_english;
+    QMessageBox::warning(this, en ? QStringLiteral("Warning") : QStringLiteral("警告"),
+                         en ? QStringLiteral("The device did not respond!!")
+                            : QStringLiteral("设备无响应！！"));
+}
