@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into the given directory; extra arguments go to cmake.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=$1; shift
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$dir" -j"$(nproc)"
