@@ -24,10 +24,14 @@ const QRect kIpEditorGeometry(52, 120, 380, 25);
 
 } // namespace
 
+// The resources live in a static library: nothing pulls them in unless asked.
+static void init_resources() { Q_INIT_RESOURCE(tessel); }
+
 TesselView::TesselView(QWidget *parent)
     : QMainWindow(parent), m_settings(std::make_unique<QSettings>(tessel_settings_path(),
                                                                   QSettings::IniFormat))
 {
+    init_resources();
     ui.setupUi(this);
     m_ip_editor = new QIPLineEdit(ui.groupBox_5);
     m_ip_editor->setObjectName(QStringLiteral("ipLineEdit"));

@@ -46,7 +46,7 @@ public:
     bool send_buffer_command(uint8_t command, const QByteArray &payload);
     void set_wait_code(int code);
     // Sends a read request and waits for its reply in rx_buf; returns the bytes obtained.
-    int direct_read(const proto::ReadSpec &spec, uint8_t index);
+    int direct_read(const proto::ReadSpec &request, uint8_t index);
     // rx_buf as a byte array for the decoders.
     QByteArray rx_reply() const;
     void load_device_state();

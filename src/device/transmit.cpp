@@ -60,31 +60,31 @@ void TesselView::set_wait_code(int code)
 
 QByteArray TesselView::take_socket_block() { return m_socket.readAll(); }
 
-int TesselView::direct_read(const proto::ReadSpec &spec, uint8_t index)
+int TesselView::direct_read(const proto::ReadSpec &request, uint8_t index)
 {
-    if (!send_read_request(spec.selector, index))
+    if (!send_read_request(request.selector, index))
         return 0;
-    set_wait_code(spec.wait_code);
+    set_wait_code(request.wait_code);
     std::memset(device_data.rx_buf, 0, kBufferSize);
 
     if (device_data.serial_open) {
-        device_data.delay(spec.serial_wait_ms);
-        const qint64 n = m_serial.read(reinterpret_cast<char *>(device_data.rx_buf), spec.length);
+        device_data.delay(request.serial_wait_ms);
+        const qint64 n = m_serial.read(reinterpret_cast<char *>(device_data.rx_buf), request.length);
         return n < 0 ? 0 : static_cast<int>(n);
     }
 
-    device_data.delay(spec.net_first_wait_ms);
+    device_data.delay(request.net_first_wait_ms);
     QByteArray block = take_socket_block();
     // The reply is judged as a whole block: a block of any other length is dropped and
     // the next one taken, a bounded number of times.
-    for (int poll = 0; block.size() != spec.length; ++poll) {
+    for (int poll = 0; block.size() != request.length; ++poll) {
         if (poll == proto::kNetMaxPolls || !device_data.net_open)
             return 0;
         device_data.delay(proto::kNetPollMs);
         block = take_socket_block();
     }
-    std::memcpy(device_data.rx_buf, block.constData(), static_cast<size_t>(spec.length));
-    return spec.length;
+    std::memcpy(device_data.rx_buf, block.constData(), static_cast<size_t>(request.length));
+    return request.length;
 }
 
 QByteArray TesselView::rx_reply() const
