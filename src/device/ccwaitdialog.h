@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QMovie;
+
+// Frameless busy dialog: a rounded blue panel with the wait animation and a
+// message. It never closes itself; whoever shows it closes it.
+class CCWaitDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CCWaitDialog(const QString &text, QWidget *parent = nullptr);
+    ~CCWaitDialog() override;
+
+    QString message() const;
+
+private:
+    QMovie *m_movie = nullptr;
+    QLabel *m_movie_label = nullptr;
+    QLabel *m_text_label = nullptr;
+    QFrame *m_frame = nullptr;
+};
