@@ -14,8 +14,7 @@
 #include <unistd.h>
 #endif
 
-namespace
-{
+namespace {
 
 #ifdef Q_OS_UNIX
 int signal_pipe[2] = {-1, -1};

@@ -2,11 +2,9 @@
 
 #include "device/protocol.h"
 
-namespace sim
-{
+namespace sim {
 
-namespace
-{
+namespace {
 
 // Read-only view of a received frame; bytes past its end read as 0 so a
 // handler can never index outside it, and need() guards the payload length.

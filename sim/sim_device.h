@@ -9,8 +9,7 @@
 #include <QByteArray>
 #include <cstdint>
 
-namespace sim
-{
+namespace sim {
 
 // Cuts a byte stream into frames. A frame starts with ':', carries its length
 // in bytes 4 and 6 (8..300) and ends with ':' at that length; anything else is

@@ -9,11 +9,9 @@
 #include <cstddef>
 #include <iterator>
 
-namespace sim
-{
+namespace sim {
 
-namespace
-{
+namespace {
 
 const char kFormatName[] = "tessel-sim-image";
 constexpr int kFormatVersion = 1;

@@ -8,8 +8,7 @@
 #include <QString>
 #include <cstdint>
 
-namespace sim
-{
+namespace sim {
 
 constexpr int kModes = 16;
 constexpr int kWindows = 4;

@@ -21,8 +21,7 @@
 #include <unistd.h>
 #endif
 
-namespace sim
-{
+namespace sim {
 
 // One transport endpoint: its own frame assembler and its own ordered output
 // queue, so delayed or split replies never overtake each other.

@@ -18,8 +18,7 @@ class QFile;
 class QSocketNotifier;
 class QTcpServer;
 
-namespace sim
-{
+namespace sim {
 
 // Misbehaviour to inject; read at every reply, so it may change at any time.
 // Commands are still applied when their reply is suppressed or damaged.

@@ -91,6 +91,7 @@ private slots:
     void connect_network_reads_device_back();
     void connect_serial_reads_device_back();
     void disconnect_keeps_records();
+    void address_with_leading_zeros();
     void nothing_listening_fails();
     void silent_device_fails_data();
     void silent_device_fails();
@@ -195,7 +196,8 @@ void TestLink::connect_network_reads_device_back()
     QCOMPARE(log.size(), 3);
     QCOMPARE(log[0], QStringLiteral("3a01040100fe0a00003a"));
     QCOMPARE(log[1], QStringLiteral("3a01040100fe0a09003a"));
-    QCOMPARE(log[2], QStringLiteral("3a01040100fe0a03%1 3a").arg(mode, 2, 16, QLatin1Char('0'))
+    QCOMPARE(log[2], QStringLiteral("3a01040100fe0a03%1 3a")
+                         .arg(mode, 2, 16, QLatin1Char('0'))
                          .remove(QLatin1Char(' ')));
 
     auto &ui = m_view->form();
@@ -240,6 +242,19 @@ void TestLink::disconnect_keeps_records()
     QCOMPARE(device_data.mode_data[before.cur_mul_mode].win_out[2],
              before.mode_data[before.cur_mul_mode].win_out[2]);
     QCOMPARE(device_data.port_quality[1][3][8], before.port_quality[1][3][8]);
+}
+
+void TestLink::address_with_leading_zeros()
+{
+    // Octets typed with leading zeros mean decimal, not octal.
+    make_view();
+    auto &ui = m_view->form();
+    ui.webradioBtn->click();
+    m_view->set_port_text(QString::number(m_sim->tcp_port()));
+    m_view->ip_editor()->setText(QStringLiteral("127.000.000.001"));
+    QTest::mouseClick(ui.connectBtn, Qt::LeftButton);
+    QCOMPARE(device_data.net_open, uint8_t(1));
+    QCOMPARE(device_data.device_ip, QStringLiteral("127.0.0.1"));
 }
 
 void TestLink::nothing_listening_fails()

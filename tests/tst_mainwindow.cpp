@@ -18,8 +18,7 @@
 #include "app/tesselview.h"
 #include "device/device_data.h"
 
-namespace
-{
+namespace {
 
 const QString kChineseTitle = QStringLiteral("Tessel-4K2K多窗口操控软件(V1.03)");
 const QString kEnglishTitle = QStringLiteral("Tessel-4K2K Multi-window control software(V1.03)");

@@ -272,8 +272,7 @@ void TestIPLineEdit::keyboard()
     QCOMPARE(focused->selectedText(), expectedSelection);
 }
 
-namespace
-{
+namespace {
 
 // Counts the events that reach a watched object, whatever their kind.
 class EventCounter : public QObject

@@ -18,8 +18,7 @@
 
 using namespace sim;
 
-namespace
-{
+namespace {
 
 QByteArray hex(const char *s)
 {

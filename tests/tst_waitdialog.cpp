@@ -10,8 +10,7 @@
 
 #include "device/ccwaitdialog.h"
 
-namespace
-{
+namespace {
 
 const QColor kPanelBlue(55, 135, 215);
 

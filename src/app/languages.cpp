@@ -10,8 +10,7 @@
 
 #include "device/device_data.h"
 
-namespace
-{
+namespace {
 
 // One fixed caption of the main window; both texts are UTF-8.
 struct Caption {

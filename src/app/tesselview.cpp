@@ -25,11 +25,14 @@ const QRect kIpEditorGeometry(52, 120, 380, 25);
 } // namespace
 
 // The resources live in a static library: nothing pulls them in unless asked.
-static void init_resources() { Q_INIT_RESOURCE(tessel); }
+static void init_resources()
+{
+    Q_INIT_RESOURCE(tessel);
+}
 
 TesselView::TesselView(QWidget *parent)
-    : QMainWindow(parent), m_settings(std::make_unique<QSettings>(tessel_settings_path(),
-                                                                  QSettings::IniFormat))
+    : QMainWindow(parent),
+      m_settings(std::make_unique<QSettings>(tessel_settings_path(), QSettings::IniFormat))
 {
     init_resources();
     ui.setupUi(this);
@@ -51,13 +54,14 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.webradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_web_btn);
 
     m_busy_bound.setSingleShot(true);
+    m_busy_bound.setTimerType(Qt::PreciseTimer);
     connect(&m_busy_bound, &QTimer::timeout, this, &TesselView::on_busy_bound_expired);
 
     ui.lineEdit_port->setEnabled(false);
 
     setAcceptDrops(true);
-    m_mode_buttons = {ui.m0Btn,  ui.m1Btn,  ui.m2Btn,  ui.m3Btn,  ui.m4Btn,  ui.m5Btn,
-                      ui.m6Btn,  ui.m7Btn,  ui.m8Btn,  ui.m9Btn,  ui.m10Btn, ui.m11Btn,
+    m_mode_buttons = {ui.m0Btn,  ui.m1Btn,  ui.m2Btn,  ui.m3Btn, ui.m4Btn,  ui.m5Btn,
+                      ui.m6Btn,  ui.m7Btn,  ui.m8Btn,  ui.m9Btn, ui.m10Btn, ui.m11Btn,
                       ui.m12Btn, ui.m13Btn, ui.m14Btn, ui.m15Btn};
     m_out_mode_buttons = {ui.m0Btn_out,  ui.m1Btn_out,  ui.m2Btn_out,  ui.m3Btn_out,
                           ui.m4Btn_out,  ui.m5Btn_out,  ui.m6Btn_out,  ui.m7Btn_out,
@@ -86,7 +90,10 @@ TesselView::TesselView(QWidget *parent)
 
 TesselView::~TesselView() = default;
 
-void TesselView::set_port_text(const QString &port) { ui.lineEdit_port->setText(port); }
+void TesselView::set_port_text(const QString &port)
+{
+    ui.lineEdit_port->setText(port);
+}
 
 void TesselView::add_extra_serial_port(const QString &path)
 {
@@ -136,6 +143,9 @@ void TesselView::highlight_page_button(int index)
         buttons[i]->setStyleSheet(i == index ? kPageButtonOn : kPageButtonOff);
 }
 
-void TesselView::dragEnterEvent(QDragEnterEvent *event) { event->acceptProposedAction(); }
+void TesselView::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->acceptProposedAction();
+}
 
 void TesselView::dropEvent(QDropEvent *) {}

@@ -24,7 +24,12 @@ class TesselView : public QMainWindow
     Q_OBJECT
 
 public:
-    enum PageIndex { kPageMultiWindow = 0, kPageCommunication = 1, kPageInput = 2, kPageOutput = 3 };
+    enum PageIndex {
+        kPageMultiWindow = 0,
+        kPageCommunication = 1,
+        kPageInput = 2,
+        kPageOutput = 3
+    };
     enum PageButton {
         kButtonCommunication = 0,
         kButtonInput = 1,

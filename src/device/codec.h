@@ -41,8 +41,7 @@ bool is_data_reply(const QByteArray &reply, int length);
 bool decode_status(const QByteArray &reply, DeviceData &d);
 bool decode_input_card(const QByteArray &reply, int card, DeviceData &d);
 // Also derives win_canvas of the four windows for a canvas of canvas_w x canvas_h.
-bool decode_windows(const QByteArray &reply, int mode, int canvas_w, int canvas_h,
-                    DeviceData &d);
+bool decode_windows(const QByteArray &reply, int mode, int canvas_w, int canvas_h, DeviceData &d);
 bool decode_mode_table(const QByteArray &reply, DeviceData &d);
 bool decode_win_adjust(const QByteArray &reply, DeviceData &d);
 bool decode_win_borders(const QByteArray &reply, DeviceData &d);
@@ -59,10 +58,10 @@ DevRect to_canvas_rect(const DevRect &out, int canvas_w, int canvas_h, int ref_w
 // ---- Output resolution presets -------------------------------------------
 
 struct ResolutionPreset {
-    int index;           // row of the resolution list
-    int code;            // the device's resolution code
-    const char *text;    // list text
-    int width;           // 0 for the custom row
+    int index;        // row of the resolution list
+    int code;         // the device's resolution code
+    const char *text; // list text
+    int width;        // 0 for the custom row
     int height;
 };
 

@@ -29,6 +29,19 @@ int port_number_of(const QString &name)
     return ok ? n : 0;
 }
 
+// "010.001.2.3" would be read as octal by the resolver: drop leading zeros.
+QString normalized_address(const QString &text)
+{
+    QStringList parts = text.split(QLatin1Char('.'));
+    for (QString &part : parts) {
+        bool ok = false;
+        const int value = part.toInt(&ok, 10);
+        if (ok)
+            part = QString::number(value);
+    }
+    return parts.join(QLatin1Char('.'));
+}
+
 // Waits in a nested loop (not a blocking call) until the socket connects or fails.
 bool wait_connected(QTcpSocket &socket, int timeout_ms)
 {
@@ -134,8 +147,8 @@ bool TesselView::open_link()
     } else {
         m_socket.abort();
         const quint16 port = static_cast<quint16>(ui.lineEdit_port->text().toInt(nullptr, 10));
-        m_socket.connectToHost(m_ip_editor->text(), port, QIODevice::ReadWrite,
-                               QAbstractSocket::AnyIPProtocol);
+        const QString host = normalized_address(m_ip_editor->text());
+        m_socket.connectToHost(host, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
         if (!wait_connected(m_socket, kConnectTimeoutMs)) {
             m_socket.abort();
             device_data.serial_open = 0;
@@ -147,7 +160,7 @@ bool TesselView::open_link()
         device_data.serial_open = 0;
         device_data.net_open = 1;
         device_data.serial_chosen = 0;
-        device_data.device_ip = m_ip_editor->text();
+        device_data.device_ip = host;
     }
     write_settings();
 

@@ -68,8 +68,7 @@ bool DeviceData::delay(int ms)
     qint64 remaining = ms;
     while (remaining > 0) {
         QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(remaining), Qt::PreciseTimer, &loop,
-                           &QEventLoop::quit);
+        QTimer::singleShot(static_cast<int>(remaining), Qt::PreciseTimer, &loop, &QEventLoop::quit);
         loop.exec();
         remaining = ms - clock.elapsed();
     }

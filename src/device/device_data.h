@@ -27,7 +27,10 @@ inline bool operator==(const DevRect &a, const DevRect &b)
 {
     return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
 }
-inline bool operator!=(const DevRect &a, const DevRect &b) { return !(a == b); }
+inline bool operator!=(const DevRect &a, const DevRect &b)
+{
+    return !(a == b);
+}
 
 struct SizePair {
     int32_t w = 0;

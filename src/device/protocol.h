@@ -147,10 +147,8 @@ constexpr ReadSpec kReadStatusInput{kSelStatus, kStatusReplyLength, kWaitStatus,
 constexpr ReadSpec kReadInputCard{kSelInputCard, kInputCardReplyLength, kWaitInputCard, 500, 500};
 constexpr ReadSpec kReadWindows{kSelWindows, kWindowsReplyLength, kWaitWindows, 600, 1500};
 constexpr ReadSpec kReadLedRects{kSelLedRects, kLedRectsReplyLength, kWaitLedRectsRead, 500, 800};
-constexpr ReadSpec kReadLedTotals{kSelLedSizes, kLedTotalsReplyLength, kWaitLedSizesRead, 500,
-                                  800};
-constexpr ReadSpec kReadWallSizes{kSelLedSizes, kWallSizesReplyLength, kWaitLedSizesRead, 800,
-                                  800};
+constexpr ReadSpec kReadLedTotals{kSelLedSizes, kLedTotalsReplyLength, kWaitLedSizesRead, 500, 800};
+constexpr ReadSpec kReadWallSizes{kSelLedSizes, kWallSizesReplyLength, kWaitLedSizesRead, 800, 800};
 constexpr ReadSpec kReadUnitRects{kSelUnitRects, kUnitRectsReplyLength, kWaitUnitRectsRead, 500,
                                   800};
 constexpr ReadSpec kReadWinAdjust{kSelWinAdjust, kWinAdjustReplyLength, kWaitWinAdjust, 300, 300};

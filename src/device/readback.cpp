@@ -19,10 +19,8 @@ void TesselView::load_device_state()
     codec::derive_led_defaults(device_data);
 
     const int mode = device_data.cur_mul_mode;
-    if (direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) ==
-        proto::kWindowsReplyLength)
-        codec::decode_windows(rx_reply(), mode, ui.frame->width(), ui.frame->height(),
-                              device_data);
+    if (direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) == proto::kWindowsReplyLength)
+        codec::decode_windows(rx_reply(), mode, ui.frame->width(), ui.frame->height(), device_data);
 
     highlight_page_button(kButtonMultiWindow);
     set_connect_button_text();

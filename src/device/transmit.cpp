@@ -46,8 +46,8 @@ bool TesselView::send_buffer_command(uint8_t command, const QByteArray &payload)
         m_serial.clear(QSerialPort::AllDirections);
     std::memset(device_data.tx_buf, 0, kBufferSize);
     std::memcpy(device_data.tx_buf, frame.constData(), static_cast<size_t>(frame.size()));
-    return write_to_link(reinterpret_cast<const char *>(device_data.tx_buf),
-                        frame.size()) == frame.size();
+    return write_to_link(reinterpret_cast<const char *>(device_data.tx_buf), frame.size()) ==
+           frame.size();
 }
 
 void TesselView::set_wait_code(int code)
@@ -58,7 +58,10 @@ void TesselView::set_wait_code(int code)
         device_data.net_wait_code = code;
 }
 
-QByteArray TesselView::take_socket_block() { return m_socket.readAll(); }
+QByteArray TesselView::take_socket_block()
+{
+    return m_socket.readAll();
+}
 
 int TesselView::direct_read(const proto::ReadSpec &request, uint8_t index)
 {
@@ -69,7 +72,8 @@ int TesselView::direct_read(const proto::ReadSpec &request, uint8_t index)
 
     if (device_data.serial_open) {
         device_data.delay(request.serial_wait_ms);
-        const qint64 n = m_serial.read(reinterpret_cast<char *>(device_data.rx_buf), request.length);
+        const qint64 n =
+            m_serial.read(reinterpret_cast<char *>(device_data.rx_buf), request.length);
         return n < 0 ? 0 : static_cast<int>(n);
     }
 
@@ -89,6 +93,5 @@ int TesselView::direct_read(const proto::ReadSpec &request, uint8_t index)
 
 QByteArray TesselView::rx_reply() const
 {
-    return QByteArray::fromRawData(reinterpret_cast<const char *>(device_data.rx_buf),
-                                   kBufferSize);
+    return QByteArray::fromRawData(reinterpret_cast<const char *>(device_data.rx_buf), kBufferSize);
 }

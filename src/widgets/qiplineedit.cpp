@@ -6,8 +6,7 @@
 #include <QRegExp>
 #include <QRegExpValidator>
 
-namespace
-{
+namespace {
 
 // 0..255, leading zeros allowed; a refused key leaves the field as it was.
 const char kOctetPattern[] = "(2[0-5]{2}|2[0-4][0-9]|1?[0-9]{1,2})";
