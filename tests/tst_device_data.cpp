@@ -5,6 +5,8 @@
 
 #include "device/device_data.h"
 
+Q_DECLARE_METATYPE(DevRect)
+
 class TestDeviceData : public QObject
 {
     Q_OBJECT
@@ -131,8 +133,6 @@ void TestDeviceData::default_layouts()
     const DevRect crop = window < 2 ? DevRect{0, 0, 3840, 2160} : DevRect{0, 0, 1920, 1080};
     QCOMPARE(d.mode_data[mode].win_in[window], crop);
 }
-
-Q_DECLARE_METATYPE(DevRect)
 
 QTEST_APPLESS_MAIN(TestDeviceData)
 #include "tst_device_data.moc"

@@ -19,6 +19,14 @@
 
 namespace {
 
+// The rows of a test that runs once per link.
+void add_link_rows()
+{
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("network") << false;
+    QTest::newRow("serial") << true;
+}
+
 bool same(const DevRect &a, const sim::SimRect &b)
 {
     return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
@@ -281,9 +289,7 @@ void TestLink::nothing_listening_fails()
 
 void TestLink::silent_device_fails_data()
 {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("network") << false;
-    QTest::newRow("serial") << true;
+    add_link_rows();
 }
 
 void TestLink::silent_device_fails()
@@ -432,9 +438,7 @@ void TestLink::page_buttons_read_input_cards()
 
 void TestLink::engine_ignores_data_without_code_data()
 {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("network") << false;
-    QTest::newRow("serial") << true;
+    add_link_rows();
 }
 
 void TestLink::engine_ignores_data_without_code()
@@ -453,9 +457,7 @@ void TestLink::engine_ignores_data_without_code()
 
 void TestLink::engine_accepts_ack_and_refreshes_status_data()
 {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("network") << false;
-    QTest::newRow("serial") << true;
+    add_link_rows();
 }
 
 void TestLink::engine_accepts_ack_and_refreshes_status()

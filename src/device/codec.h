@@ -30,7 +30,8 @@ DevRect get_rect(const QByteArray &in, int pos);
 
 // Frame length N from bytes 4 and 6.
 int frame_length(const QByteArray &frame);
-// True when byte 0 is ':', byte 5 is the read command and the length field is `length`.
+// True when byte 0 is ':', byte 5 is the read command, the length field is `length`
+// and the array holds at least that many bytes.
 bool is_data_reply(const QByteArray &reply, int length);
 
 // ---- Decoders -------------------------------------------------------------

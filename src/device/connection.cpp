@@ -124,6 +124,13 @@ void TesselView::connectSeralPort()
 
 bool TesselView::open_link()
 {
+    const auto fail = [this] {
+        device_data.serial_open = 0;
+        device_data.net_open = 0;
+        show_connect_failed();
+        setEnabled(true);
+        return false;
+    };
     setEnabled(false);
     if (ui.serialradioBtn->isChecked()) {
         m_serial.setPortName(ui.serialBox->currentText());
@@ -132,13 +139,8 @@ bool TesselView::open_link()
         m_serial.setFlowControl(QSerialPort::NoFlowControl);
         m_serial.setParity(QSerialPort::NoParity);
         m_serial.setStopBits(QSerialPort::OneStop);
-        if (!m_serial.open(QIODevice::ReadWrite)) {
-            device_data.serial_open = 0;
-            device_data.net_open = 0;
-            show_connect_failed();
-            setEnabled(true);
-            return false;
-        }
+        if (!m_serial.open(QIODevice::ReadWrite))
+            return fail();
         device_data.serial_open = 1;
         device_data.net_open = 0;
         device_data.serial_chosen = 1;
@@ -151,11 +153,7 @@ bool TesselView::open_link()
         m_socket.connectToHost(host, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
         if (!wait_connected(m_socket, kConnectTimeoutMs)) {
             m_socket.abort();
-            device_data.serial_open = 0;
-            device_data.net_open = 0;
-            show_connect_failed();
-            setEnabled(true);
-            return false;
+            return fail();
         }
         device_data.serial_open = 0;
         device_data.net_open = 1;
