@@ -191,93 +191,31 @@ void TestMainWindow::captions_follow_language_data()
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(english)
                             << QString::fromUtf8(chinese);
     };
-    // Top bar and page headings
+    // A sample from the top bar and every page; the tricky rows have different words.
     row("pushBtn_LD", "Output Brightness", "输出亮度");
     row("cmclBtn", "Communication", "通讯");
-    row("label_2", "Communication", "通讯");
-    row("inputBtn", "Video Input", "视频输入");
     row("input_label", "Video Input", "视频输入");
-    row("winsetBtn", "Multi Win", "多窗口");
-    row("label", "Multi Win", "多窗口");
-    row("outBtn", "Output Image", "图像输出");
-    row("imagelabel", "Output Image", "图像输出");
-    row("exportBtn", "Data Export", "数据导出");
-    row("importBtn", "Data Import", "数据导入");
     row("initdevBtn", "Device Initialize", "设备初始化");
     row("lauBox", "语言(Language)", "语言(Language)");
-    row("cradioBtn", "中文", "中文");
-    row("eradioBtn", "English", "English");
-    // Communication page
     row("connetlabel", "Connection", "连接方式");
-    row("serialradioBtn", "Serial Port", "串口");
-    row("seiallabel", "Serial Port", "串口");
     row("webradioBtn", "Network", "网口");
-    row("devlabel", "Port", "端口号");
-    row("connectBtn", "Connect", "连接");
     row("getBtn", "Getting", "获取");
     row("dev_no", "Device ID", "设备号");
-    // Video input page
-    row("inASBox", "Input card: InA signal selection", "输入卡：InA信号切换");
-    row("inBSBox", "Input card: InB signal selection", "输入卡：InB信号切换");
     row("inCBox", "Input card: InC signal selection", "输入卡：InC信号切换");
-    row("inDBox", "Input card: InD signal selection", "输入卡：InD信号切换");
-    row("updata_btn", "Refresh", "刷新");
     row("label_tip",
         "Notice: Red means no signal input, green means input signal available. Click Refresh "
         "button to get real time input card status",
         "提示：红色为无信号，绿色为有信号。实时查看信号状态，请点击“刷新”按钮。");
-    row("groupBox_7", "Image Quality", "图像画质");
-    row("inA_box", "Input card: InA", "输入卡：InA");
-    row("InB_box", "Input card: InB", "输入卡：InB");
-    row("inALDBox", "Brightness", "亮度");
-    row("inBLDBox", "Brightness", "亮度");
-    row("inACTBox", "Contrast", "对比度");
-    row("inBCTBox", "Contrast", "对比度");
-    row("inAColorBox", "Color", "颜色");
     row("inBColorBox", "Color", "颜色");
-    row("inALDButton", "Save", "保存");
-    row("inACTButton", "Save", "保存");
-    row("inAColorButton", "Save", "保存");
-    row("inBLDButton", "Save", "保存");
-    row("inBCTButton", "Save", "保存");
-    row("inBColorButton", "Save", "保存");
-    row("InApipBox", "InA:PIP switch", "InA:PIP开关");
     row("InBpipBox", "InB:PIP switch", "InB:PIP开关");
-    row("inAOpenradioBtn", "On", "开");
-    row("inBOpenradioBtn", "On", "开");
     row("inACloseradioBtn", "Off", "关");
-    row("inBCloseradioBtn", "Off", "关");
-    // Multi-window page
     row("copyBtn_mul", "Duplicate", "模式复制");
-    row("label_4", "Switch Effect", "切换效果");
-    // Output page
-    row("groupBox_dpi", "Output Resolution", "输出分辨率");
-    row("formatlab", "Resolution", "分辨率");
-    row("formatlab_2", "Custom Resolution", "自定义分辨率");
     row("btn_dpi", "Setting", "保存");
-    row("groupBox_mode", "Video Mode", "显示模式");
-    row("copyBtn_out", "Duplicate", "模式复制");
-    row("groupBox_led", "Output port", "输出端口");
-    row("Btn_picture", "Image Quality", "图像画质");
     row("groupBox_8", "Manual stitching", "手动拼接");
-    row("inputlabel_x", "In H_Start", "输入水平起始");
-    row("inputlabel_w", "In Width", "输入宽度");
-    row("inputlabel_y", "In V_Start", "输入垂直起始");
-    row("inputlabel_h", "In Height", "输入高度");
-    row("outlabel_x", "Out H_Start", "输出水平起始");
-    row("outlabel_w", "Out Width", "输出宽度");
     row("outlabel_y", "Out V_Start", "输出垂直起始");
-    row("outlabel_h", "Out Height", "输出高度");
-    row("pushBtn_set", "Save", "保存");
-    row("wlabel_2", "LED Total Width", "LED总宽度");
     row("hlabel_2", "LED Total Height", "LED总高度");
-    row("setButton_size", "Save", "保存");
     row("btn_fast_splicing", "Fast Mosaic", "快速拼接");
-    row("xlabel", "Unit H_Start", "单元屏水平起始");
-    row("wlabel", "Unit Width", "单元屏宽度");
     row("ylabel", "Unit V_Start", "单元屏垂直起始");
-    row("hlabel", "Unit Height", "单元屏高度");
-    row("pushButton", "Save", "保存");
 }
 
 void TestMainWindow::captions_follow_language()
