@@ -108,6 +108,7 @@ private slots:
     void settings_without_file();
     void settings_round_trip();
     void settings_preselect_port();
+    void settings_damaged_file();
     void page_buttons_read_input_cards();
 
     void engine_ignores_data_without_code_data();
@@ -409,6 +410,25 @@ void TestLink::settings_preselect_port()
     QCOMPARE(m_view->form().serialBox->currentText(), QStringLiteral("COM12"));
     QCOMPARE(device_data.device_ip, QStringLiteral("172.16.0.9"));
     QCOMPARE(m_view->ip_editor()->text(), QStringLiteral("172.16.0.9"));
+}
+
+void TestLink::settings_damaged_file()
+{
+    QDir(m_dir->path()).mkpath("ini");
+    QFile file(m_dir->path() + "/ini/info.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    static const char garbage[] = "[SerialPort\nCOM=twelve\n\x00\xff\xfe=\nIP\n"
+                                  "[SerialPort]\nSeralFlag=maybe\n";
+    file.write(garbage, sizeof garbage - 1);
+    file.close();
+    make_view();
+    // Unreadable values read as their defaults; the file is rewritten by the next connection.
+    QCOMPARE(device_data.serial_port_no, 0);
+    QCOMPARE(device_data.serial_chosen, uint8_t(0));
+    QVERIFY(m_view->form().webradioBtn->isChecked());
+    QVERIFY(connect_network());
+    QSettings ini(m_dir->path() + "/ini/info.ini", QSettings::IniFormat);
+    QCOMPARE(ini.value("SerialPort/IP").toString(), QStringLiteral("127.0.0.1"));
 }
 
 void TestLink::page_buttons_read_input_cards()
