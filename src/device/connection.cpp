@@ -65,7 +65,9 @@ void TesselView::read_settings()
     m_settings->sync();
     m_settings->beginGroup(kGroup);
     device_data.serial_port_no = m_settings->value(kKeyPortNumber, 0).toInt();
-    device_data.serial_chosen = m_settings->value(kKeySerialChosen, false).toBool() ? 1 : 0;
+    // Only a flag written as true counts: a damaged value reads like a missing one.
+    const QString chosen = m_settings->value(kKeySerialChosen).toString().trimmed().toLower();
+    device_data.serial_chosen = chosen == QLatin1String("true") || chosen == QLatin1String("1");
     device_data.device_ip = m_settings->value(kKeyAddress, QString()).toString();
     m_last_port_name = m_settings->value(kKeyPortName, QString()).toString();
     m_settings->endGroup();
