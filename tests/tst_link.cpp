@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/tesselview.h"
@@ -110,6 +111,9 @@ private slots:
     void settings_preselect_port();
     void settings_damaged_file();
     void page_buttons_read_input_cards();
+
+    void buffer_command_goes_through_tx_buf();
+    void nothing_is_sent_without_link();
 
     void engine_ignores_data_without_code_data();
     void engine_ignores_data_without_code();
@@ -454,6 +458,35 @@ void TestLink::page_buttons_read_input_cards()
     QTest::mouseClick(ui.winsetBtn, Qt::LeftButton);
     QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageMultiWindow));
     QCOMPARE(m_sim->frame_log().size(), 3);
+}
+
+void TestLink::buffer_command_goes_through_tx_buf()
+{
+    QVERIFY(connect_network());
+    m_sim->clear_frame_log();
+    // Window colour values of entries 4, 0, 1, 2, 3: a 15-byte frame built in tx_buf.
+    QVERIFY(m_view->send_buffer_command(proto::kCmdColour, QByteArray::fromHex("000f0a0b0c0d0e")));
+    QTRY_COMPARE(m_sim->frame_log(), QStringList{"3a010401001b0f000f0a0b0c0d0e3a"});
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(device_data.tx_buf), 16),
+             QByteArray::fromHex("3a010401001b0f000f0a0b0c0d0e3a00"));
+    QVERIFY(std::all_of(device_data.tx_buf + 15, device_data.tx_buf + kBufferSize,
+                        [](uint8_t b) { return b == 0; }));
+    QTRY_COMPARE(m_sim->image().win_adjust[4].colour, 0x0a);
+    QCOMPARE(m_sim->image().win_adjust[3].colour, 0x0e);
+}
+
+void TestLink::nothing_is_sent_without_link()
+{
+    make_view();
+    QVERIFY(!m_view->send_short_command(proto::kCmdInputSource, 0, 3));
+    QVERIFY(!m_view->send_read_request(proto::kSelStatus, 0));
+    QVERIFY(!m_view->send_buffer_command(proto::kCmdOpenMask, QByteArray(1, 0x0f)));
+    m_view->set_wait_code(proto::kWaitInputSource);
+    QCOMPARE(device_data.serial_wait_code, 0);
+    QCOMPARE(device_data.net_wait_code, 0);
+    QCOMPARE(m_view->direct_read(proto::kReadStatusBoot, 0), 0);
+    device_data.delay(50);
+    QVERIFY(m_sim->frame_log().isEmpty());
 }
 
 void TestLink::engine_ignores_data_without_code_data()
