@@ -131,6 +131,9 @@ private:
     void make_view();
     bool connect_network();
     bool connect_serial();
+    // Sends a short command, expects its reply code and waits in the busy dialog;
+    // returns how long the dialog stayed.
+    qint64 busy_command(uint8_t command, uint8_t a, uint8_t b, int code, const QString &text);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<sim::SimServer> m_sim;
@@ -184,6 +187,17 @@ bool TestLink::connect_serial()
     ui.serialBox->setCurrentText(path);
     QTest::mouseClick(ui.connectBtn, Qt::LeftButton);
     return device_data.serial_open == 1;
+}
+
+qint64 TestLink::busy_command(uint8_t command, uint8_t a, uint8_t b, int code, const QString &text)
+{
+    if (!m_view->send_short_command(command, a, b))
+        return -1;
+    m_view->set_wait_code(code);
+    QElapsedTimer clock;
+    clock.start();
+    m_view->run_busy_dialog(text);
+    return clock.elapsed();
 }
 
 void TestLink::connect_network_reads_device_back()
@@ -520,12 +534,9 @@ void TestLink::engine_accepts_ack_and_refreshes_status()
         QSKIP("link not available");
     ModalAnswerer boxes;
     // The simulator changes its source; the engine re-reads the status after the ack.
-    QVERIFY(m_view->send_short_command(proto::kCmdInputSource, 2, 6));
-    m_view->set_wait_code(proto::kWaitInputSource);
-    QElapsedTimer clock;
-    clock.start();
-    m_view->run_busy_dialog(QStringLiteral("Switching input signal...."));
-    QVERIFY(clock.elapsed() < 3000);
+    const qint64 shown = busy_command(proto::kCmdInputSource, 2, 6, proto::kWaitInputSource,
+                                      QStringLiteral("Switching input signal...."));
+    QVERIFY(shown >= 0 && shown < 3000);
     QVERIFY(boxes.texts.isEmpty());
     QCOMPARE(device_data.in_source[2], 6);
     QCOMPARE(m_sim->image().in_source[2], 6);
@@ -555,13 +566,10 @@ void TestLink::busy_bound_on_bad_or_missing_ack()
         m_sim->faults().bad_ack = true;
     ModalAnswerer boxes;
     m_view->setEnabled(false);
-    QVERIFY(m_view->send_short_command(proto::kCmdPipOnOff, 1, 1));
-    m_view->set_wait_code(proto::kWaitPipOnOff);
-    QElapsedTimer clock;
-    clock.start();
-    m_view->run_busy_dialog(QStringLiteral("Open the PIP, please wait a moment...."));
-    QVERIFY(clock.elapsed() >= proto::kBusyBoundMs);
-    QVERIFY(clock.elapsed() < proto::kBusyBoundMs + 5000);
+    const qint64 shown = busy_command(proto::kCmdPipOnOff, 1, 1, proto::kWaitPipOnOff,
+                                      QStringLiteral("Open the PIP, please wait a moment...."));
+    QVERIFY(shown >= proto::kBusyBoundMs);
+    QVERIFY(shown < proto::kBusyBoundMs + 5000);
     QCOMPARE(boxes.texts, QStringList{QStringLiteral("设备无响应！！")});
     QVERIFY(m_view->isEnabled());
     QCOMPARE(device_data.serial_wait_code, 0);
@@ -573,13 +581,10 @@ void TestLink::network_split_reply_judged_by_first_piece()
     QVERIFY(connect_network());
     m_sim->faults().split_ms = 400;
     ModalAnswerer boxes;
-    QVERIFY(m_view->send_short_command(proto::kCmdPipOnOff, 0, 0));
-    m_view->set_wait_code(proto::kWaitPipOnOff);
-    QElapsedTimer clock;
-    clock.start();
-    m_view->run_busy_dialog(QStringLiteral("Close the PIP, please wait a moment...."));
+    const qint64 shown = busy_command(proto::kCmdPipOnOff, 0, 0, proto::kWaitPipOnOff,
+                                      QStringLiteral("Close the PIP, please wait a moment...."));
     // Accepted on the first five bytes; the other five arrive later and stay unread.
-    QVERIFY(clock.elapsed() < 400);
+    QVERIFY(shown >= 0 && shown < 400);
     QVERIFY(boxes.texts.isEmpty());
     QTRY_COMPARE(m_view->socket().bytesAvailable(), qint64(5));
 }

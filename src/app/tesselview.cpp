@@ -4,7 +4,6 @@
 #include <QDropEvent>
 
 #include "app/app_paths.h"
-#include "device/ccwaitdialog.h"
 #include "device/device_data.h"
 #include "widgets/qiplineedit.h"
 

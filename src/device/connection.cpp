@@ -5,7 +5,6 @@
 #include <QSerialPortInfo>
 #include <QTimer>
 
-#include "app/app_paths.h"
 #include "app/tesselview.h"
 #include "device/device_data.h"
 #include "widgets/qiplineedit.h"
