@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTreeWidget>
 
+#include "app/texts.h"
 #include "device/device_data.h"
 
 namespace {
@@ -24,10 +25,9 @@ struct Text {
     const char *chinese;
 };
 
-// The language of every text is chosen when the text is shown.
 QString pick(const char *english, const char *chinese)
 {
-    return QString::fromUtf8(device_data.lang_english ? english : chinese);
+    return pick_text(english, chinese);
 }
 
 // Group boxes carry their caption in the title, buttons and labels in the text.

@@ -51,6 +51,7 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);
     connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
     connect(ui.webradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_web_btn);
+    // Topic wiring of the same step (layout, outputs, maintenance) follows here.
 
     m_busy_bound.setSingleShot(true);
     m_busy_bound.setTimerType(Qt::PreciseTimer);
@@ -58,7 +59,9 @@ TesselView::TesselView(QWidget *parent)
 
     ui.lineEdit_port->setEnabled(false);
 
+    // Input page buttons (input topic) go here, before drops are accepted.
     setAcceptDrops(true);
+    // Input adjustment sliders and spin boxes (input topic) go here.
     m_mode_buttons = {ui.m0Btn,  ui.m1Btn,  ui.m2Btn,  ui.m3Btn, ui.m4Btn,  ui.m5Btn,
                       ui.m6Btn,  ui.m7Btn,  ui.m8Btn,  ui.m9Btn, ui.m10Btn, ui.m11Btn,
                       ui.m12Btn, ui.m13Btn, ui.m14Btn, ui.m15Btn};
@@ -70,6 +73,8 @@ TesselView::TesselView(QWidget *parent)
         m_mode_buttons[mode]->setEnabled(false);
         m_out_mode_buttons[mode]->setEnabled(false);
     }
+    // Output mode buttons, the rest of the output page and its twelve edits
+    // (output topic) go here.
     m_device_buttons = {ui.radio_1, ui.radio_2, ui.radio_3, ui.radio_4,
                         ui.radio_5, ui.radio_6, ui.radio_7};
     ui.radio_1->setChecked(true);
@@ -85,6 +90,9 @@ TesselView::TesselView(QWidget *parent)
     m_import_custom_h = 0;
 
     connectSetBtn();
+
+    // LED page signals (output topic) and the input indicator lists (input
+    // topic) come last.
 }
 
 TesselView::~TesselView() = default;

@@ -7,6 +7,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 #include "device/ccwaitdialog.h"
@@ -16,6 +17,48 @@
 class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
+
+// How a command waits once its frame has been written in full.
+struct TxWait {
+    int code = 0;                   // expected-reply code set after a full write
+    int delay_ms = 0;               // cooperative delay (when there is no busy text)
+    QString busy_text;              // non-empty: modal busy dialog until the engine closes it
+    QWidget *busy_parent = nullptr; // the main window when null
+    bool disable_window = true;     // main window disabled while the command runs
+    bool arm_bound = false;         // (re)start the busy bound: steps of a non-modal chain
+
+    // Commands that are not acknowledged in time: code only, no wait.
+    static TxWait none(int code)
+    {
+        TxWait w;
+        w.code = code;
+        return w;
+    }
+    static TxWait delay(int code, int ms)
+    {
+        TxWait w;
+        w.code = code;
+        w.delay_ms = ms;
+        return w;
+    }
+    static TxWait busy(int code, const QString &text, QWidget *parent = nullptr)
+    {
+        TxWait w;
+        w.code = code;
+        w.busy_text = text;
+        w.busy_parent = parent;
+        return w;
+    }
+    // One step of a chain driven by the reply engines under a non-modal busy dialog.
+    static TxWait chain_step(int code)
+    {
+        TxWait w;
+        w.code = code;
+        w.disable_window = false;
+        w.arm_bound = true;
+        return w;
+    }
+};
 
 // The main window: both transports, the four pages and every command slot.
 // Members are defined in the folder of their topic.
@@ -45,6 +88,16 @@ public:
     void add_extra_serial_port(const QString &path);
 
     // Link (device/)
+    enum class Transport { None, Serial, Network };
+    // The serial port when it is open, else the socket when it is open.
+    Transport active_transport() const;
+
+    // The one transmit procedure of every command: disable the window, write the
+    // frame, set the expected-reply code only after a full write, wait (delay or
+    // modal busy dialog), enable the window. True when the whole frame was written.
+    bool transmit(uint8_t command, const QByteArray &payload, const TxWait &wait);
+    bool transmit_short(uint8_t command, uint8_t a, uint8_t b, const TxWait &wait);
+
     bool send_read_request(uint8_t selector, uint8_t index);
     bool send_short_command(uint8_t command, uint8_t a, uint8_t b);
     // Builds a frame in tx_buf and writes it; true when the whole frame was accepted.
@@ -62,8 +115,14 @@ public:
 
     // Busy dialog: run modally until the reply engine closes it or the bound runs out.
     void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
+    // Non-modal busy dialog (export, import); unbounded unless a chain step arms the bound.
+    CCWaitDialog *show_busy_dialog(const QString &text);
     void close_busy_dialog();
     CCWaitDialog *busy_dialog() const { return m_busy_dialog; }
+    // The bound on an awaited acknowledgement; tests shorten it.
+    void set_busy_bound_ms(int ms) { m_busy_bound_ms = ms; }
+    int busy_bound_ms() const { return m_busy_bound_ms; }
+    void arm_busy_bound();
 
     // Page switching (app/)
     void highlight_page_button(int index);
@@ -104,6 +163,7 @@ private:
     void on_busy_bound_expired();
     QByteArray take_socket_block();
     qint64 write_to_link(const char *data, int length);
+    bool run_transmit(const std::function<bool()> &send, const TxWait &wait);
 
     // Members in construction order.
     Ui::TesselViewClass ui;
@@ -124,4 +184,5 @@ private:
     QStringList m_extra_serial_ports;
     QString m_last_port_name;
     QTimer m_busy_bound;
+    int m_busy_bound_ms = proto::kBusyBoundMs;
 };

@@ -1,13 +1,42 @@
 #include "device/ccwaitdialog.h"
 
+#include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMovie>
 
 #include "app/app_paths.h"
 
+namespace {
+
+// Only the reply engine, the bound or the sender closes a busy dialog: Esc and
+// close requests from the window system are swallowed. A programmatic close()
+// is not spontaneous and passes.
+class OperatorCloseFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            return true;
+        if (event->type() == QEvent::Close && event->spontaneous()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
 CCWaitDialog::CCWaitDialog(const QString &text, QWidget *parent) : QDialog(parent)
 {
+    installEventFilter(new OperatorCloseFilter(this));
     setFixedSize(400, 120);
     setWindowOpacity(0.8);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);

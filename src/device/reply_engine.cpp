@@ -55,9 +55,26 @@ void TesselView::run_busy_dialog(const QString &text, QWidget *parent)
 {
     CCWaitDialog dialog(text, parent ? parent : this);
     m_busy_dialog = &dialog;
-    m_busy_bound.start(proto::kBusyBoundMs);
+    arm_busy_bound();
     dialog.exec();
+    // Whatever ended the dialog, its bound ends with it.
+    m_busy_bound.stop();
     m_busy_dialog = nullptr;
+}
+
+CCWaitDialog *TesselView::show_busy_dialog(const QString &text)
+{
+    auto *dialog = new CCWaitDialog(text, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, &m_busy_bound, &QTimer::stop);
+    m_busy_dialog = dialog;
+    dialog->show();
+    return dialog;
+}
+
+void TesselView::arm_busy_bound()
+{
+    m_busy_bound.start(m_busy_bound_ms);
 }
 
 void TesselView::close_busy_dialog()
@@ -69,6 +86,7 @@ void TesselView::close_busy_dialog()
 
 void TesselView::on_busy_bound_expired()
 {
+    // Clearing both codes also stops a chain: its next step is sent by the engines only.
     device_data.serial_wait_code = 0;
     device_data.net_wait_code = 0;
     close_busy_dialog();
