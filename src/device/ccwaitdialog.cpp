@@ -10,9 +10,8 @@
 
 namespace {
 
-// Only the reply engine, the bound or the sender closes a busy dialog: Esc and
-// close requests from the window system are swallowed. A programmatic close()
-// is not spontaneous and passes.
+// Only the reply engine, the bound or the sender ends a busy dialog, with
+// done(): Esc and every close request are swallowed.
 class OperatorCloseFilter : public QObject
 {
 public:
@@ -24,7 +23,7 @@ protected:
         if (event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
             return true;
-        if (event->type() == QEvent::Close && event->spontaneous()) {
+        if (event->type() == QEvent::Close) {
             event->ignore();
             return true;
         }

@@ -7,7 +7,8 @@ class QLabel;
 class QMovie;
 
 // Frameless busy dialog: a rounded blue panel with the wait animation and a
-// message. It never closes itself; whoever shows it closes it.
+// message. It never closes itself and ignores Esc and close requests; whoever
+// shows it ends it with done().
 class CCWaitDialog : public QDialog
 {
     Q_OBJECT

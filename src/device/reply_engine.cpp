@@ -65,8 +65,9 @@ void TesselView::run_busy_dialog(const QString &text, QWidget *parent)
 CCWaitDialog *TesselView::show_busy_dialog(const QString &text)
 {
     auto *dialog = new CCWaitDialog(text, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, &m_busy_bound, &QTimer::stop);
+    // Not modal: nobody else ends its life, so it goes when it is closed.
+    connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
     m_busy_dialog = dialog;
     dialog->show();
     return dialog;
@@ -80,8 +81,9 @@ void TesselView::arm_busy_bound()
 void TesselView::close_busy_dialog()
 {
     m_busy_bound.stop();
+    // done(), not close(): the dialog refuses close requests from the operator.
     if (m_busy_dialog)
-        m_busy_dialog->close();
+        m_busy_dialog->done(QDialog::Accepted);
 }
 
 void TesselView::on_busy_bound_expired()
