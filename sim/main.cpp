@@ -71,11 +71,11 @@ bool parse_int(const QString &text, int lo, int hi, int &out)
     return true;
 }
 
-bool parse_codes(const QString &text, QSet<int> &out)
+bool parse_codes(const QString &text, QSet<int> &out, int max = 255)
 {
     for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         int code = 0;
-        if (!parse_int(part.trimmed(), 0, 255, code))
+        if (!parse_int(part.trimmed(), 0, max, code))
             return false;
         out.insert(code);
     }
@@ -127,9 +127,17 @@ int main(int argc, char *argv[])
                                       "N");
     const QCommandLineOption junk(QStringLiteral("junk"), "Send these bytes before each reply.",
                                   "HEX");
-    parser.addOptions({tcp_port, listen_any, serial, serial_link, device_id, image_file, save_image,
-                       factory, log_file, mute, mute_commands, mute_reads, bad_ack, bad_command,
-                       split_ms, delay_ms, junk});
+    const QCommandLineOption truncate(QStringLiteral("truncate"),
+                                      "Cut every reply to N bytes (a wrong length).", "N");
+    const QCommandLineOption scope(
+        QStringLiteral("fault-scope"),
+        "Damage only replies to these command codes (reads: 1000 + selector).", "LIST");
+    const QCommandLineOption drop_after(QStringLiteral("drop-after"),
+                                        "Hang up a link after it received N frames.", "N");
+    parser.addOptions({tcp_port,      listen_any, serial,   serial_link, device_id,
+                       image_file,    save_image, factory,  log_file,    mute,
+                       mute_commands, mute_reads, bad_ack,  bad_command, split_ms,
+                       delay_ms,      junk,       truncate, scope,       drop_after});
     parser.process(app);
 
     sim::SimImage image = parser.isSet(factory) ? sim::SimImage::factory() : sim::SimImage::demo();
@@ -170,6 +178,14 @@ int main(int argc, char *argv[])
         if (hex.size() % 2 != 0 || faults.junk.toHex() != hex.toLower())
             return fail(QStringLiteral("bad --junk"));
     }
+    if (parser.isSet(truncate) && !parse_int(parser.value(truncate), 0, 300, faults.truncate_to))
+        return fail(QStringLiteral("bad --truncate"));
+    if (parser.isSet(scope) &&
+        !parse_codes(parser.value(scope), faults.scope, sim::kReadScope + 255))
+        return fail(QStringLiteral("bad --fault-scope"));
+    if (parser.isSet(drop_after) &&
+        !parse_int(parser.value(drop_after), 0, 1000000, faults.drop_after_frames))
+        return fail(QStringLiteral("bad --drop-after"));
     if (parser.isSet(log_file) && !server.set_log_file(parser.value(log_file)))
         return fail(QStringLiteral("cannot open log %1").arg(parser.value(log_file)));
 

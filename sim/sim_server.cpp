@@ -41,6 +41,10 @@ public:
     }
 
     std::function<void(const QByteArray &)> write;
+    // A serial line cannot be hung up: it merely goes deaf.
+    std::function<void()> hang_up = [this] { deaf = true; };
+    bool deaf = false;
+    int frames = 0;
     FrameAssembler assembler;
     QList<Piece> queue;
     qint64 last_due_ms = 0;
@@ -80,6 +84,10 @@ bool SimServer::listen_tcp(quint16 port, bool any_address)
             while (QTcpSocket *socket = tcp_->nextPendingConnection()) {
                 socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
                 Link *link = make_link([socket](const QByteArray &b) { socket->write(b); }, socket);
+                link->hang_up = [link, socket] {
+                    link->deaf = true;
+                    socket->disconnectFromHost();
+                };
                 connect(socket, &QTcpSocket::readyRead, this,
                         [this, socket, link] { receive(link, socket->readAll()); });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -111,6 +119,8 @@ bool SimServer::set_log_file(const QString &path)
 
 void SimServer::receive(Link *link, const QByteArray &bytes)
 {
+    if (link->deaf)
+        return;
     link->assembler.feed(bytes);
     drain(link);
 }
@@ -118,7 +128,7 @@ void SimServer::receive(Link *link, const QByteArray &bytes)
 void SimServer::drain(Link *link)
 {
     QByteArray frame;
-    while (link->assembler.next(frame))
+    while (!link->deaf && link->assembler.next(frame))
         process(link, frame);
     // A start that never completes would hold back every later frame.
     if (link->assembler.pending() > 0)
@@ -146,23 +156,34 @@ void SimServer::process(Link *link, const QByteArray &frame)
 
     QByteArray reply = device_.handle(frame);
     emit frame_received(frame);
+    ++link->frames;
+    if (faults_.drop_after_frames >= 0 && link->frames >= faults_.drop_after_frames) {
+        link->hang_up();
+        return;
+    }
     if (reply.isEmpty() || muted(frame))
         return;
 
-    if (faults_.bad_ack && uint8_t(reply[5]) != proto::kCmdRead)
+    const int command = uint8_t(frame[5]);
+    const int key = command == proto::kCmdRead ? kReadScope + uint8_t(frame[7]) : command;
+    const bool damaged = faults_.scope.isEmpty() || faults_.scope.contains(key);
+    if (damaged && faults_.bad_ack && uint8_t(reply[5]) != proto::kCmdRead)
         reply[2] = char(proto::kByte2 + 1);
-    if (faults_.bad_command_byte)
+    if (damaged && faults_.bad_command_byte)
         reply[5] = char(uint8_t(reply[5]) ^ 0x80);
+    if (damaged && faults_.truncate_to >= 0)
+        reply.truncate(faults_.truncate_to);
 
-    const QByteArray bytes = faults_.junk + reply;
+    const QByteArray junk = damaged ? faults_.junk : QByteArray();
+    const QByteArray bytes = junk + reply;
     QList<QByteArray> pieces;
-    if (faults_.split_ms >= 0 && reply.size() > 1) {
-        const int cut = faults_.junk.size() + reply.size() / 2;
+    if (damaged && faults_.split_ms >= 0 && reply.size() > 1) {
+        const int cut = junk.size() + reply.size() / 2;
         pieces << bytes.left(cut) << bytes.mid(cut);
-    } else {
+    } else if (!bytes.isEmpty()) {
         pieces << bytes;
     }
-    qint64 due = clock_.elapsed() + std::max(0, faults_.delay_ms);
+    qint64 due = clock_.elapsed() + (damaged ? std::max(0, faults_.delay_ms) : 0);
     for (int i = 0; i < pieces.size(); ++i) {
         if (i > 0)
             due += faults_.split_ms;

@@ -31,7 +31,16 @@ struct SimFaults {
     int split_ms = -1;             // >= 0: each reply leaves in two pieces this far apart
     int delay_ms = 0;              // extra wait before each reply
     QByteArray junk;               // bytes sent in front of every reply
+    int truncate_to = -1;          // >= 0: replies cut to this many bytes (a wrong length)
+    // Which replies the damage above (bad_ack, bad_command_byte, split, delay,
+    // junk, truncate) applies to: command codes of writes, and read selectors
+    // as kReadScope + selector. Empty: every reply.
+    QSet<int> scope;
+    int drop_after_frames = -1; // >= 0: hang up a link after it received this many frames
 };
+
+// Scope key of the replies to read requests with a selector.
+constexpr int kReadScope = 1000;
 
 class SimServer : public QObject
 {

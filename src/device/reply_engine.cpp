@@ -35,6 +35,9 @@ void TesselView::readDataSocket()
 
 void TesselView::run_engine_action(const proto::EngineCase &c)
 {
+    // The device answered: the bound is on a missing acknowledgement, not on the
+    // work that follows it (a chain step that sends the next block re-arms it).
+    m_busy_bound.stop();
     switch (c.action) {
     case proto::EngineAction::RefreshStatusAndClose:
         refresh_status();
