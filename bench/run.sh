@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks.
+# Builds in release mode and measures, on loopback against tessel-sim, what an
+# operator waits for; writes the table to bench/results.md for the README.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh build
-build/bench/bench_connect_time
+bash scripts/deps.sh
+bash scripts/build.sh build-release -DCMAKE_BUILD_TYPE=Release
+build-release/bench/tessel_bench --markdown bench/results.md

@@ -1,0 +1,258 @@
+// Figures an operator feels, each the median of several runs on loopback
+// against the simulated device, printed beside the floor that the protocol's
+// fixed waits impose: what lies above the floor is the program's own work.
+//
+//   tessel_bench [--markdown FILE]   all figures; the table also goes to FILE
+//   tessel_bench --startup-child     one start-up, printed as "ms rss_kib"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "app/tesselview.h"
+#include "device/device_data.h"
+#include "sim_server.h"
+#include "widgets/qiplineedit.h"
+
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int kRuns = 5;
+constexpr int kOverheadTargetMs = 100;
+
+struct Row {
+    QString what;
+    qint64 floor_ms = 0;
+    qint64 median_ms = -1;
+    QString extra; // a figure that has no floor (memory)
+};
+
+qint64 median(std::vector<qint64> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() || v.front() < 0 ? -1 : v[v.size() / 2];
+}
+
+#ifdef Q_OS_LINUX
+// Milliseconds since this process was started by the kernel (10 ms resolution).
+qint64 ms_since_process_start()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    QFile uptime(QStringLiteral("/proc/uptime"));
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
+        return -1;
+    // Field 22 (start time in clock ticks) counts from after the command name,
+    // which may itself contain spaces.
+    const QByteArray s = stat.readAll();
+    const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
+    const double start_s = fields.value(19).toDouble() / double(sysconf(_SC_CLK_TCK));
+    const double now_s = uptime.readAll().split(' ').value(0).toDouble();
+    return qint64((now_s - start_s) * 1000.0);
+}
+
+qint64 rss_kib()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+#endif
+
+// What main() does up to the first exposed window, then the figures.
+int startup_child(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("windows")));
+    TesselView view;
+    view.show();
+    while (!view.windowHandle() || !view.windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
+#ifdef Q_OS_LINUX
+    std::printf("%lld %lld\n", static_cast<long long>(ms_since_process_start()),
+                static_cast<long long>(rss_kib()));
+#else
+    std::printf("-1 -1\n");
+#endif
+    return 0;
+}
+
+void measure_startup(const QString &self, std::vector<Row> &rows)
+{
+    std::vector<qint64> times;
+    std::vector<qint64> memory;
+    for (int i = 0; i < kRuns; ++i) {
+        QProcess child;
+        child.start(self, {QStringLiteral("--startup-child")});
+        child.waitForFinished(30000);
+        const QList<QByteArray> parts = child.readAllStandardOutput().trimmed().split(' ');
+        times.push_back(parts.size() == 2 ? parts[0].toLongLong() : -1);
+        memory.push_back(parts.size() == 2 ? parts[1].toLongLong() : -1);
+    }
+    Row row{QStringLiteral("start to first window shown"), 0, median(times), {}};
+    row.extra = QStringLiteral("resident memory %1 MiB").arg(median(memory) / 1024.0, 0, 'f', 1);
+    rows.push_back(row);
+}
+
+qint64 timed(const std::function<bool()> &action)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const bool ok = action();
+    return ok ? clock.elapsed() : -1;
+}
+
+class Bench
+{
+public:
+    Bench()
+    {
+        qputenv("TESSEL_APP_DIR", m_dir.path().toUtf8());
+        m_sim.listen_tcp();
+        m_pty = m_sim.open_pty();
+        m_view.show();
+        if (!m_pty.isEmpty())
+            m_view.add_extra_serial_port(m_pty);
+    }
+
+    bool connect_link(bool serial)
+    {
+        auto &ui = m_view.form();
+        if (device_data.serial_open || device_data.net_open)
+            ui.connectBtn->click();
+        if (serial) {
+            ui.serialradioBtn->click();
+            ui.serialBox->setCurrentText(m_pty);
+        } else {
+            ui.webradioBtn->click();
+            m_view.set_port_text(QString::number(m_sim.tcp_port()));
+            m_view.ip_editor()->setText(QStringLiteral("127.0.0.1"));
+        }
+        ui.connectBtn->click();
+        return ui.stackedWidget->currentIndex() == TesselView::kPageMultiWindow &&
+               (serial ? device_data.serial_open : device_data.net_open);
+    }
+
+    void disconnect_link()
+    {
+        if (device_data.serial_open || device_data.net_open)
+            m_view.form().connectBtn->click();
+    }
+
+    bool has_serial() const { return !m_pty.isEmpty(); }
+    TesselView &view() { return m_view; }
+    sim::SimServer &sim() { return m_sim; }
+
+private:
+    QTemporaryDir m_dir;
+    sim::SimServer m_sim;
+    QString m_pty;
+    TesselView m_view;
+};
+
+int floor_of(std::initializer_list<proto::ReadSpec> reads, bool serial)
+{
+    int total = 0;
+    for (const proto::ReadSpec &r : reads)
+        total += serial ? r.serial_wait_ms : r.net_first_wait_ms;
+    return total;
+}
+
+void measure_links(Bench &bench, std::vector<Row> &rows)
+{
+    for (const bool serial : {true, false}) {
+        if (serial && !bench.has_serial())
+            continue;
+        const QString link = serial ? QStringLiteral("serial") : QStringLiteral("network");
+        std::vector<qint64> connect;
+        for (int i = 0; i < kRuns; ++i) {
+            bench.disconnect_link();
+            connect.push_back(timed([&] { return bench.connect_link(serial); }));
+        }
+        rows.push_back(
+            {QStringLiteral("Connect to multi-window page, %1").arg(link),
+             floor_of({proto::kReadStatusBoot, proto::kReadModeTable, proto::kReadWindows}, serial),
+             median(connect),
+             {}});
+        bench.disconnect_link();
+    }
+}
+
+QString table(const std::vector<Row> &rows, bool *all_met)
+{
+    QString out;
+    QTextStream s(&out);
+    s << "| what | floor | measured (median of " << kRuns
+      << ") | the program's own work | target |\n|---|---|---|---|---|\n";
+    *all_met = true;
+    for (const Row &r : rows) {
+        if (r.median_ms < 0) {
+            s << "| " << r.what << " | | failed | | |\n";
+            *all_met = false;
+            continue;
+        }
+        if (r.floor_ms == 0) {
+            s << "| " << r.what << " | - | " << r.median_ms << " ms | " << r.extra << " | - |\n";
+            continue;
+        }
+        const qint64 overhead = r.median_ms - r.floor_ms;
+        const bool met = overhead < kOverheadTargetMs;
+        *all_met = *all_met && met;
+        s << "| " << r.what << " | " << r.floor_ms << " ms | " << r.median_ms << " ms | "
+          << overhead << " ms | < " << kOverheadTargetMs << " ms" << (met ? "" : " MISSED")
+          << " |\n";
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--startup-child") == 0)
+            return startup_child(argc, argv);
+    }
+    QApplication app(argc, argv);
+    QString markdown;
+    const QStringList args = QCoreApplication::arguments();
+    const int at = args.indexOf(QStringLiteral("--markdown"));
+    if (at > 0 && at + 1 < args.size())
+        markdown = args[at + 1];
+
+    std::vector<Row> rows;
+    measure_startup(QCoreApplication::applicationFilePath(), rows);
+    {
+        Bench bench;
+        measure_links(bench, rows);
+    }
+
+    bool all_met = false;
+    const QString text = table(rows, &all_met);
+    QTextStream(stdout) << text;
+    if (!markdown.isEmpty()) {
+        QFile file(markdown);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Text))
+            file.write(text.toUtf8());
+    }
+    return all_met ? 0 : 2;
+}
