@@ -18,8 +18,8 @@
 #include "app/tesselview.h"
 #include "device/device_data.h"
 #include "sim_server.h"
+#include "support/link_setup.h"
 #include "support/modal_answerer.h"
-#include "widgets/qiplineedit.h"
 
 namespace {
 
@@ -134,8 +134,6 @@ private slots:
     void device_process_killed();
 
 private:
-    bool connect_to(quint16 tcp_port, const QString &pty, bool serial);
-
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<sim::SimServer> m_sim;
     std::unique_ptr<TesselView> m_view;
@@ -158,24 +156,6 @@ void TestFaults::cleanup()
     m_view.reset();
     m_sim.reset();
     m_dir.reset();
-}
-
-bool TestFaults::connect_to(quint16 tcp_port, const QString &pty, bool serial)
-{
-    auto &ui = m_view->form();
-    if (serial) {
-        if (pty.isEmpty())
-            return false;
-        m_view->add_extra_serial_port(pty);
-        ui.serialradioBtn->click();
-        ui.serialBox->setCurrentText(pty);
-    } else {
-        ui.webradioBtn->click();
-        m_view->set_port_text(QString::number(tcp_port));
-        m_view->ip_editor()->setText(QStringLiteral("127.0.0.1"));
-    }
-    QTest::mouseClick(ui.connectBtn, Qt::LeftButton);
-    return serial ? device_data.serial_open == 1 : device_data.net_open == 1;
 }
 
 void TestFaults::acknowledgements_data()
@@ -219,7 +199,8 @@ void TestFaults::acknowledgements()
     QFETCH(bool, accepted);
     const AckCommand &c = *ack_command(code);
 
-    QVERIFY(connect_to(m_sim->tcp_port(), serial ? m_sim->open_pty() : QString(), serial));
+    QVERIFY(
+        connect_view(*m_view, m_sim->tcp_port(), serial ? m_sim->open_pty() : QString(), serial));
     inject(m_sim->faults(), Fault(fault), c.command, false);
     m_sim->clear_frame_log();
     // A record that only a reset would bring back to its default layout.
@@ -312,7 +293,7 @@ void TestFaults::readback()
     ModalAnswerer boxes;
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(connect_to(m_sim->tcp_port(), pty, serial), open);
+    QCOMPARE(connect_view(*m_view, m_sim->tcp_port(), pty, serial), open);
     // The slowest honest failure: the network read's first wait and ten polls.
     QVERIFY(clock.elapsed() < 1500 + 800 + 10 * 300 + 1000);
     QVERIFY(m_view->isEnabled());
@@ -386,7 +367,7 @@ void TestFaults::device_process_killed()
         }
     }
     QVERIFY(port != 0 && !pty.isEmpty());
-    QVERIFY(connect_to(port, pty, serial));
+    QVERIFY(connect_view(*m_view, port, pty, serial));
 
     if (while_busy) {
         QTimer::singleShot(300, &device, [&device] { device.kill(); });

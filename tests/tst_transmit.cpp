@@ -10,8 +10,8 @@
 #include "app/tesselview.h"
 #include "device/device_data.h"
 #include "sim_server.h"
+#include "support/link_setup.h"
 #include "support/modal_answerer.h"
-#include "widgets/qiplineedit.h"
 
 namespace {
 
@@ -72,22 +72,10 @@ void TestTransmit::cleanup()
 
 bool TestTransmit::connect_link(bool serial)
 {
-    auto &ui = m_view->form();
-    if (serial) {
-        const QString path = m_sim->open_pty();
-        if (path.isEmpty())
-            return false;
-        m_view->add_extra_serial_port(path);
-        ui.serialradioBtn->click();
-        ui.serialBox->setCurrentText(path);
-    } else {
-        ui.webradioBtn->click();
-        m_view->set_port_text(QString::number(m_sim->tcp_port()));
-        m_view->ip_editor()->setText(QStringLiteral("127.0.0.1"));
-    }
-    QTest::mouseClick(ui.connectBtn, Qt::LeftButton);
+    const bool open =
+        connect_view(*m_view, m_sim->tcp_port(), serial ? m_sim->open_pty() : QString(), serial);
     m_sim->clear_frame_log();
-    return serial ? device_data.serial_open == 1 : device_data.net_open == 1;
+    return open;
 }
 
 void TestTransmit::busy_dialog_ignores_operator_data()
