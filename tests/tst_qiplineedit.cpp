@@ -22,6 +22,8 @@ private slots:
     void textJoinsFieldsUnchecked();
     void keyboard_data();
     void keyboard();
+    void editsFromLeadingZerosStillValidated_data();
+    void editsFromLeadingZerosStillValidated();
     void chargeForEveryFilteredEvent();
     void dotsSitInTheGaps();
 
@@ -270,6 +272,37 @@ void TestIPLineEdit::keyboard()
     QLineEdit *focused = m_edit->octet(expectedField);
     QCOMPARE(focused->cursorPosition(), expectedCursor);
     QCOMPARE(focused->selectedText(), expectedSelection);
+}
+
+// Leading-zero texts (from setText or the 0 insertion) are ones the field's
+// pattern refuses; the next edit must still be held to the pattern.
+void TestIPLineEdit::editsFromLeadingZerosStillValidated_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("selectionStart");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("060: 3 over the first 0 refused") << "1.2.060.4" << 0 << int(Qt::Key_3) << "060";
+    QTest::newRow("012: 9 over the 0 refused") << "1.2.012.4" << 0 << int(Qt::Key_9) << "012";
+    QTest::newRow("012: 1 over the 0 taken") << "1.2.012.4" << 0 << int(Qt::Key_1) << "112";
+    QTest::newRow("099: 1 over the 0 taken") << "1.2.099.4" << 0 << int(Qt::Key_1) << "199";
+}
+
+void TestIPLineEdit::editsFromLeadingZerosStillValidated()
+{
+    QFETCH(QString, address);
+    QFETCH(int, selectionStart);
+    QFETCH(int, key);
+    QFETCH(QString, expected);
+
+    m_edit->setText(address);
+    QLineEdit *octet = m_edit->octet(2);
+    octet->setFocus();
+    QTRY_COMPARE(focusedField(), 2);
+    octet->setSelection(selectionStart, 1);
+    QTest::keyClick(octet, Qt::Key(key));
+    QCOMPARE(octet->text(), expected);
 }
 
 namespace {

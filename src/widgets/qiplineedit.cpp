@@ -36,6 +36,15 @@ QIPLineEdit::QIPLineEdit(QWidget *parent) : QLineEdit(parent)
         octet->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
         octet->installEventFilter(this);
         octet->setValidator(new QRegExpValidator(octetRx, this));
+        // Qt refuses an edit only when the text before it was acceptable; after a
+        // leading-zero text from setText or the 0 insertion (012, 060) any edit
+        // would stand, 360 or 912 included, so such an edit is taken back here.
+        connect(octet, &QLineEdit::textEdited, octet, [octet](const QString &edited) {
+            QString text = edited;
+            int cursor = octet->cursorPosition();
+            if (octet->validator()->validate(text, cursor) == QValidator::Invalid)
+                octet->undo();
+        });
         layout->addWidget(octet);
     }
     setReadOnly(true);
