@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QRegExp>
 #include <QRegExpValidator>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace {
 
@@ -17,7 +19,7 @@ constexpr int kOctetMaxLength = 3;
 constexpr int kOctetSpacing = 10;
 constexpr int kMaxOctetValue = 255;
 constexpr int kDotSize = 4;
-constexpr int kFirstDotOffset = 3;
+constexpr int kDotOffset = 3; // into the gap
 
 } // namespace
 
@@ -25,12 +27,21 @@ QIPLineEdit::QIPLineEdit(QWidget *parent) : QLineEdit(parent)
 {
     const QRegExp octetRx(QString::fromLatin1(kOctetPattern), Qt::CaseSensitive);
 
+    // The fields sit inside the outer frame and let the outer edit's background
+    // show through: laid over the frame, they would cover it everywhere but in the
+    // gaps, leaving stubs of it above and below each dot.
+    QPalette see_through = palette();
+    see_through.setColor(QPalette::Base, Qt::transparent);
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
     auto *layout = new QHBoxLayout(this);
     layout->setSpacing(kOctetSpacing);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(frame, frame, frame, frame);
     for (QLineEdit *&octet : m_octets) {
         octet = new QLineEdit(this);
         octet->setFrame(false);
+        octet->setPalette(see_through);
         octet->setMaxLength(kOctetMaxLength);
         octet->setAlignment(Qt::AlignCenter);
         octet->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -136,9 +147,8 @@ void QIPLineEdit::paintEvent(QPaintEvent *event)
 
     QPainter painter(this);
     painter.setBrush(QBrush(Qt::black, Qt::SolidPattern));
-    int x = 0;
     for (int gap = 0; gap < kOctetCount - 1; ++gap) {
-        x += m_octets[gap]->width() + (gap == 0 ? kFirstDotOffset : kOctetSpacing);
+        const int x = m_octets[gap]->geometry().right() + 1 + kDotOffset;
         painter.drawEllipse(x, height() / 2 - kDotSize / 2, kDotSize, kDotSize);
     }
 }
