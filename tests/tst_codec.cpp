@@ -204,6 +204,10 @@ void TestCodec::frames_data()
     const QByteArray longest =
         QByteArray::fromHex("3a01040101c119") + QByteArray(273, '\0') + QByteArray(":");
     QTest::newRow("281 bytes") << codec::build_frame(1, 193, QByteArray(273, '\0')) << longest;
+    // Longer than tx_buf: built all the same (no assertion), for the sender to refuse.
+    QTest::newRow("301 bytes")
+        << codec::build_frame(1, 193, QByteArray(293, '\0'))
+        << QByteArray::fromHex("3a01040101c12d") + QByteArray(293, '\0') + QByteArray(":");
 }
 
 void TestCodec::frames()

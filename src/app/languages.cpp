@@ -154,8 +154,8 @@ void TesselView::apply_texts()
     for (const Caption &c : captions)
         set_caption(c.widget, pick(c.english, c.chinese));
 
-    // Refilling the combo makes its first item current, whatever switch_effect
-    // holds; the next full read-back sets it from switch_effect again.
+    // Refilling the combo makes its first item current; switch_effect itself is
+    // left as it is.
     ui.comboBox->clear();
     for (const Text &effect : kSwitchEffects)
         ui.comboBox->addItem(pick(effect.english, effect.chinese));

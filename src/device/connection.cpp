@@ -186,7 +186,7 @@ void TesselView::close_link()
     } else if (device_data.net_open) {
         device_data.serial_open = 0;
         device_data.net_open = 0;
-        m_socket.abort();
+        m_socket.close(); // unlike abort(), sends what is still queued
     }
     highlight_page_button(kButtonCommunication);
     set_connect_button_text();
