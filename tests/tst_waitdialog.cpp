@@ -112,19 +112,15 @@ void TestWaitDialog::lookWithAnimation()
     QCOMPARE(dialog.windowFlags(), Qt::Dialog | Qt::FramelessWindowHint);
     QVERIFY(qAbs(dialog.windowOpacity() - 0.8) < 0.005);
     QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(dialog.styleSheet(), QStringLiteral("background-color:transparent;"));
     QCOMPARE(dialog.message(), QStringLiteral("Switching input signal...."));
 
     QFrame *frame = panel(dialog);
     QVERIFY(frame);
     QCOMPARE(frame->geometry(), QRect(0, 0, 350, 120));
-    QCOMPARE(frame->styleSheet(),
-             QStringLiteral("background-color: rgb(55, 135,215);border-radius:10px;"));
 
     QLabel *image = movieLabel(*frame);
     QVERIFY(image);
     QCOMPARE(image->geometry(), QRect(115, 15, 70, 50));
-    QCOMPARE(image->styleSheet(), QStringLiteral("background-color:transparent;"));
     QCOMPARE(image->alignment(), Qt::AlignHCenter);
     QVERIFY(image->hasScaledContents());
 
@@ -133,7 +129,6 @@ void TestWaitDialog::lookWithAnimation()
     QCOMPARE(text->geometry(), QRect(20, 70, 300, 40));
     QCOMPARE(text->text(), dialog.message());
     QCOMPARE(text->alignment(), Qt::AlignHCenter);
-    QCOMPARE(text->styleSheet(), QStringLiteral("color: white;background-color: transparent;"));
     QVERIFY(text->wordWrap());
 
     // Playing from construction on, before anyone shows the dialog.
