@@ -1,6 +1,7 @@
-// Writes the seeds of fuzz_decoders and fuzz_sim_frames into the corpus folder
-// given as the only argument: replies and command streams as the simulator and
-// the program's codec make them, whole, cut short and damaged.
+// Writes the seeds of fuzz_decoders, fuzz_sim_frames and fuzz_config_file into
+// the corpus folder given as the only argument: replies, command streams and
+// configuration files as the simulator and the program's codec make them,
+// whole, cut short and damaged.
 
 #include <QByteArray>
 #include <QDir>
@@ -10,6 +11,7 @@
 
 #include "device/codec.h"
 #include "device/protocol.h"
+#include "maintenance/maintenance_codec.h"
 #include "sim_device.h"
 
 namespace {
@@ -140,6 +142,39 @@ void sim_seeds()
     write("fuzz_sim_frames", "junk-whole", whole + junk);
 }
 
+// The records as a read-back of the demo image leaves them, written out as the export does.
+QByteArray exported_file()
+{
+    const sim::SimDevice device(sim::SimImage::demo());
+    DeviceData d;
+    d.reset_device_data();
+    d.load_default_layouts();
+    codec::decode_status(device.read_reply(proto::kSelStatus, 0), d);
+    codec::decode_mode_table(device.read_reply(proto::kSelModeTable, 0), d);
+    codec::decode_win_adjust(device.read_reply(proto::kSelWinAdjust, 0), d);
+    codec::decode_win_borders(device.read_reply(proto::kSelWinBorders, 0), d);
+    for (int card = 0; card < 2; ++card)
+        codec::decode_input_card(device.read_reply(proto::kSelInputCard, card), card, d);
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        codec::decode_windows(device.read_reply(proto::kSelWindows, mode), mode, d.canvas_w,
+                              d.canvas_h, d);
+        codec::decode_led_rects(device.read_reply(proto::kSelLedRects, mode), mode, d);
+    }
+    return codec::write_config_file(codec::export_values(d));
+}
+
+void config_seeds()
+{
+    const QByteArray file = exported_file();
+    write("fuzz_config_file", "export", file);
+    QByteArray crlf = file;
+    write("fuzz_config_file", "export-crlf-bom", "\xEF\xBB\xBF" + crlf.replace("\n", "\r\n"));
+    write("fuzz_config_file", "export-cut", file.left(file.size() / 3));
+    write("fuzz_config_file", "odd-lines",
+          " 12 \n-7\n+3\n4.9\n-4.9\n.5\n5.\n1e3\n0x10\n\n \n--1\n2147483648\n-2147483649\n"
+          "99999999999999999999\n\t8\t\r\n12a\n\r");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -151,5 +186,6 @@ int main(int argc, char **argv)
     root = QDir(QString::fromLocal8Bit(argv[1]));
     decoder_seeds();
     sim_seeds();
+    config_seeds();
     return 0;
 }
