@@ -163,6 +163,7 @@ void TesselView::apply_texts()
     ui.label_4->setText(pick("Switch Effect", "切换效果"));
 
     set_connect_button_text();
+    set_output_texts();
 }
 
 void TesselView::select_chinese()

@@ -75,6 +75,7 @@ TesselView::TesselView(QWidget *parent)
     }
     // Output mode buttons, the rest of the output page and its twelve edits
     // (output topic) go here.
+    setup_output_page();
     m_device_buttons = {ui.radio_1, ui.radio_2, ui.radio_3, ui.radio_4,
                         ui.radio_5, ui.radio_6, ui.radio_7};
     ui.radio_1->setChecked(true);
@@ -93,6 +94,7 @@ TesselView::TesselView(QWidget *parent)
 
     // LED page signals (output topic) and the input indicator lists (input
     // topic) come last.
+    setup_led_page();
 }
 
 TesselView::~TesselView() = default;
@@ -133,14 +135,6 @@ void TesselView::wins_set_clicked()
     load_device_state();
     setEnabled(true);
     ui.stackedWidget->setCurrentIndex(kPageMultiWindow);
-}
-
-void TesselView::output_card_set()
-{
-    if (!device_data.serial_open && !device_data.net_open)
-        return;
-    ui.stackedWidget->setCurrentIndex(kPageOutput);
-    highlight_page_button(kButtonOutput);
 }
 
 void TesselView::highlight_page_button(int index)

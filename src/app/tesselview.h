@@ -17,6 +17,7 @@
 class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
+class LimitValidator;
 
 // How a command waits once its frame has been written in full.
 struct TxWait {
@@ -136,6 +137,38 @@ public:
     QSerialPort &serial_port() { return m_serial; }
     QTcpSocket &socket() { return m_socket; }
 
+    // ---- Outputs and LED walls (output/) ----
+    // The wall of each unit screen (led_screen) lives in the settings file,
+    // group "M<mode>", keys "LED<card * 4 + port>Screen".
+    void load_led_screen(int mode);
+    void store_led_screen(int mode, int index);
+    void copy_led_screen(int source, int target);
+    void reset_led_screen();
+    // Page refresh pieces, also used by the fast mosaic editor.
+    void show_manual_rect_fields();
+    void show_led_fields();
+    void refresh_output_preview();
+    void set_output_texts();
+
+public slots:
+    // ---- Outputs and LED walls (output/) ----
+    void clicked_out_mode_btn(int mode);
+    void clicked_out_port_btn(int card, int port);
+    void activated_fromatBox(int index);
+    void change_resolution_row(const QString &text);
+    void change_resolution_column(const QString &text);
+    void clicked_dpi_set_btn();
+    void clicked_pushBtn_set();
+    void copy_out_mode(int _source_mode, int _target_mode);
+    void text_changed(const QString &text);
+    void activated_comboBo_select(int index);
+    void clicked_size_set_btn();
+    void set_combox_select_lau();
+    void save_led_screen_size();
+    void rev_total_size_signal(int _index);
+    void send_select_port(int _out_id, int _win_id);
+    void send_size_led(int _out_id, int _win_id, int _num);
+
 public slots:
     void connectSeralPort();
     void getSerial();
@@ -165,6 +198,16 @@ private:
     qint64 write_to_link(const char *data, int length);
     bool run_transmit(const std::function<bool()> &send, const TxWait &wait);
 
+    // ---- Outputs and LED walls (output/) ----
+    void setup_output_page();
+    void setup_led_page();
+    void setup_output_page_for_mode();
+    void fill_resolution_lists();
+    void read_led_sizes();
+    void send_resolution_follow_up();
+    void highlight_out_mode_button(int mode);
+    void highlight_out_port_button();
+
     // Members in construction order.
     Ui::TesselViewClass ui;
     QSerialPort m_serial;
@@ -180,6 +223,12 @@ private:
     QIPLineEdit *m_ip_editor = nullptr;
     QTcpSocket m_socket;
     QList<QRadioButton *> m_device_buttons;
+
+    // ---- Outputs and LED walls (output/) ----
+    QList<QPushButton *> m_out_port_buttons; // OutA DVI1..4, then OutB DVI1..4
+    LimitValidator *m_custom_w_validator = nullptr;
+    LimitValidator *m_custom_h_validator = nullptr;
+    QList<LimitValidator *> m_rect_validators; // the twelve position and size edits
 
     QStringList m_extra_serial_ports;
     QString m_last_port_name;

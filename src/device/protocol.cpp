@@ -8,6 +8,7 @@ constexpr EngineCase kEngineCases[] = {
     {kWaitInputSource, 200, kAckShort, EngineAction::RefreshStatusAndClose},
     {kWaitPipOnOff, 200, kAckPip, EngineAction::CloseBusy},
     {kWaitPipSource, 200, kAckShort, EngineAction::RefreshStatusAndClose},
+    {kWaitCustomResolution, 300, kAckCustomResolution, EngineAction::ResolutionFollowUp},
     {kWaitPresetResolution, 300, kAckPresetResolution, EngineAction::ResetRecords},
     {kWaitDeviceInit, 300, kAckShort, EngineAction::ResetRecords},
     {kWaitResolutionDone, 300, kAckPresetResolution, EngineAction::ResetRecords},

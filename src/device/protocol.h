@@ -168,6 +168,7 @@ enum class EngineAction {
     RefreshStatusAndClose, // 8, 12
     CloseBusy,             // 9
     ResetRecords,          // 20, 30, 60
+    ResolutionFollowUp,    // 19: the preset command 159 follows a custom size
 };
 
 struct EngineCase {

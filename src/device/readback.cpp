@@ -16,6 +16,8 @@ void TesselView::load_device_state()
         return;
     codec::decode_mode_table(rx_reply(), device_data);
 
+    // Selecting the resolution row also sets the output size the defaults use.
+    fill_resolution_lists();
     codec::derive_led_defaults(device_data);
 
     const int mode = device_data.cur_mul_mode;

@@ -51,6 +51,9 @@ void TesselView::run_engine_action(const proto::EngineCase &c)
         device_data.load_default_layouts();
         close_busy_dialog();
         break;
+    case proto::EngineAction::ResolutionFollowUp:
+        send_resolution_follow_up();
+        break;
     }
 }
 

@@ -1,0 +1,225 @@
+// The output page: opening and refreshing it, the output modes, the port
+// buttons, the manual port rectangles and the output mode copy.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/tesselview.h"
+#include "device/codec.h"
+#include "device/device_data.h"
+#include "output/limit_validator.h"
+#include "output/output_codec.h"
+
+namespace {
+
+const QString kGroupButtonOn = QStringLiteral(
+    "QPushButton{background-color:rgb(255, 223, 58);border-style:outset;border-width:2px;"
+    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}");
+const QString kGroupButtonOff = QStringLiteral(
+    "QPushButton{background-color:rgb(189, 189, 189);border-style:outset;border-width:2px;"
+    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}");
+
+constexpr int kSelectModeWaitMs = 300;
+constexpr int kPortRectsWaitMs = 300;
+constexpr int kCopyModeWaitMs = 500;
+
+// A step of an operation that keeps the window disabled from start to end.
+TxWait inside(TxWait wait)
+{
+    wait.disable_window = false;
+    return wait;
+}
+
+int field_value(const QLineEdit *edit)
+{
+    return edit->text().toInt();
+}
+
+} // namespace
+
+void TesselView::setup_output_page()
+{
+    for (int mode = 0; mode < m_out_mode_buttons.size(); ++mode) {
+        connect(m_out_mode_buttons[mode], &QPushButton::clicked, this,
+                [this, mode] { clicked_out_mode_btn(mode); });
+    }
+    m_out_port_buttons = {ui.btn_outA_dvi1, ui.btn_outA_dvi2, ui.btn_outA_dvi3, ui.btn_outA_dvi4,
+                          ui.btn_outB_dvi1, ui.btn_outB_dvi2, ui.btn_outB_dvi3, ui.btn_outB_dvi4};
+    for (int i = 0; i < m_out_port_buttons.size(); ++i) {
+        const int card = i / kPortCount;
+        const int port = i % kPortCount;
+        connect(m_out_port_buttons[i], &QPushButton::clicked, this,
+                [this, card, port] { clicked_out_port_btn(card, port); });
+    }
+    connect(ui.formatBox, QOverload<int>::of(&QComboBox::activated), this,
+            &TesselView::activated_fromatBox);
+    connect(ui.btn_dpi, &QPushButton::clicked, this, &TesselView::clicked_dpi_set_btn);
+    connect(ui.pushBtn_set, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_set);
+
+    // The custom size edits keep their bound from the start; they are only
+    // enabled while the custom row is chosen.
+    m_custom_w_validator = new LimitValidator(codec::kCustomMin, codec::kCustomMax, this);
+    m_custom_h_validator = new LimitValidator(codec::kCustomMin, codec::kCustomMax, this);
+    ui.RowEdit->setValidator(m_custom_w_validator);
+    ui.ColumnEdit->setValidator(m_custom_h_validator);
+    connect(ui.RowEdit, &QLineEdit::textChanged, this, &TesselView::change_resolution_row);
+    connect(ui.ColumnEdit, &QLineEdit::textChanged, this, &TesselView::change_resolution_column);
+    ui.hzBox->clear();
+    ui.hzBox->addItems({QStringLiteral("50Hz"), QStringLiteral("60Hz")});
+
+    // Validators first, so that the first text change finds them.
+    for (QLineEdit *edit : {ui.inputEdit_x, ui.inputEdit_w, ui.inputEdit_y, ui.inputEdit_h,
+                            ui.outputEdit_x, ui.outputEdit_w, ui.outputEdit_y, ui.outputEdit_h,
+                            ui.inxEdit, ui.inwEdit, ui.inyEdit, ui.inhEdit}) {
+        auto *validator = new LimitValidator(0, 0, this);
+        edit->setValidator(validator);
+        m_rect_validators.append(validator);
+        connect(edit, &QLineEdit::textChanged, this, &TesselView::text_changed);
+    }
+    for (QFrame *frame : {ui.frame_in, ui.frame_out})
+        frame->setStyleSheet(QStringLiteral("QFrame{background-color: rgba(0, 255, 127,200);}"));
+}
+
+void TesselView::output_card_set()
+{
+    if (!device_data.serial_open && !device_data.net_open)
+        return;
+    setEnabled(false);
+    const int mode = device_data.cur_out_mode;
+    if (direct_read(proto::kReadLedRects, static_cast<uint8_t>(mode)) ==
+        proto::kLedRectsReplyLength)
+        codec::decode_led_rects(rx_reply(), mode, device_data);
+    read_led_sizes();
+    if (direct_read(proto::kReadUnitRects, static_cast<uint8_t>(mode)) ==
+        proto::kUnitRectsReplyLength)
+        codec::decode_unit_rects(rx_reply(), mode, device_data);
+    load_led_screen(mode);
+    setup_output_page_for_mode();
+    ui.comboBox->setCurrentIndex(device_data.switch_effect);
+    setEnabled(true);
+    for (int i = 0; i < m_out_port_buttons.size(); ++i)
+        m_out_port_buttons[i]->setEnabled(device_data.out_card_present[i / kPortCount] != 0);
+    ui.stackedWidget->setCurrentIndex(kPageOutput);
+    highlight_page_button(kButtonOutput);
+}
+
+void TesselView::setup_output_page_for_mode()
+{
+    highlight_out_mode_button(device_data.cur_out_mode);
+    fill_resolution_lists();
+    const bool custom = device_data.out_format == codec::kCustomFormatCode;
+    ui.RowEdit->setEnabled(custom);
+    ui.ColumnEdit->setEnabled(custom);
+    ui.hzBox->setEnabled(custom);
+    if (custom) {
+        m_custom_w_validator->setRange(codec::kCustomMin, codec::kCustomMax);
+        m_custom_h_validator->setRange(codec::kCustomMin, codec::kCustomMax);
+    }
+    ui.RowEdit->setText(QString::number(device_data.custom_res_w));
+    ui.ColumnEdit->setText(QString::number(device_data.custom_res_h));
+    highlight_out_port_button();
+    show_led_fields();
+    show_manual_rect_fields();
+    refresh_output_preview();
+}
+
+void TesselView::highlight_out_mode_button(int mode)
+{
+    for (int i = 0; i < m_out_mode_buttons.size(); ++i)
+        m_out_mode_buttons[i]->setStyleSheet(i == mode ? kGroupButtonOn : kGroupButtonOff);
+}
+
+void TesselView::highlight_out_port_button()
+{
+    const int active = device_data.out_port_sel + device_data.out_card_sel * kPortCount;
+    for (int i = 0; i < m_out_port_buttons.size(); ++i)
+        m_out_port_buttons[i]->setStyleSheet(i == active ? kGroupButtonOn : kGroupButtonOff);
+}
+
+void TesselView::clicked_out_mode_btn(int mode)
+{
+    device_data.cur_out_mode = mode;
+    setEnabled(false);
+    load_led_screen(mode);
+    const auto index = static_cast<uint8_t>(mode);
+    if (direct_read(proto::kReadUnitRects, index) == proto::kUnitRectsReplyLength)
+        codec::decode_unit_rects(rx_reply(), mode, device_data);
+    if (direct_read(proto::kReadLedRects, index) == proto::kLedRectsReplyLength)
+        codec::decode_led_rects(rx_reply(), mode, device_data);
+    if (transmit_short(proto::kCmdSelectMode, proto::kOutputForm, index,
+                       inside(TxWait::delay(proto::kWaitOutputMode, kSelectModeWaitMs)))) {
+        show_manual_rect_fields();
+        highlight_out_mode_button(mode);
+        read_led_sizes();
+        if (direct_read(proto::kReadUnitRects, index) == proto::kUnitRectsReplyLength)
+            codec::decode_unit_rects(rx_reply(), mode, device_data);
+        show_led_fields();
+        refresh_output_preview();
+    }
+    setEnabled(true);
+}
+
+void TesselView::clicked_out_port_btn(int card, int port)
+{
+    device_data.out_card_sel = card;
+    device_data.out_port_sel = port;
+    show_manual_rect_fields();
+    highlight_out_port_button();
+    show_led_fields();
+    refresh_output_preview();
+}
+
+void TesselView::show_manual_rect_fields()
+{
+    const ModeData &m = device_data.mode_data[device_data.cur_out_mode];
+    const DevRect &in = m.led_in_rect[device_data.out_card_sel][device_data.out_port_sel];
+    const DevRect &out = m.led_out_rect[device_data.out_card_sel][device_data.out_port_sel];
+    ui.inputEdit_x->setText(QString::number(in.x));
+    ui.inputEdit_y->setText(QString::number(in.y));
+    ui.inputEdit_w->setText(QString::number(in.w));
+    ui.inputEdit_h->setText(QString::number(in.h));
+    ui.outputEdit_x->setText(QString::number(out.x));
+    ui.outputEdit_y->setText(QString::number(out.y));
+    ui.outputEdit_w->setText(QString::number(out.w));
+    ui.outputEdit_h->setText(QString::number(out.h));
+}
+
+void TesselView::clicked_pushBtn_set()
+{
+    QLineEdit *const edits[] = {ui.inputEdit_x,  ui.inputEdit_y,  ui.inputEdit_w,  ui.inputEdit_h,
+                                ui.outputEdit_x, ui.outputEdit_y, ui.outputEdit_w, ui.outputEdit_h};
+    // The first field outside its limits gets the focus and nothing is sent.
+    for (QLineEdit *edit : edits) {
+        if (!edit->hasAcceptableInput()) {
+            edit->setFocus();
+            return;
+        }
+    }
+    setEnabled(false);
+    const int mode = device_data.cur_out_mode;
+    const int card = device_data.out_card_sel;
+    const int port = device_data.out_port_sel;
+    ModeData &m = device_data.mode_data[mode];
+    m.led_in_rect[card][port] = DevRect{field_value(ui.inputEdit_x), field_value(ui.inputEdit_y),
+                                        field_value(ui.inputEdit_w), field_value(ui.inputEdit_h)};
+    m.led_out_rect[card][port] =
+        DevRect{field_value(ui.outputEdit_x), field_value(ui.outputEdit_y),
+                field_value(ui.outputEdit_w), field_value(ui.outputEdit_h)};
+    transmit(proto::kCmdRectangle,
+             codec::port_rects_payload(codec::port_selector(card, port, mode),
+                                       m.led_in_rect[card][port], m.led_out_rect[card][port]),
+             inside(TxWait::delay(proto::kWaitPortRects, kPortRectsWaitMs)));
+    refresh_output_preview();
+    setEnabled(true);
+}
+
+void TesselView::copy_out_mode(int _source_mode, int _target_mode)
+{
+    if (_source_mode < 0 || _source_mode >= kModeCount || _target_mode < 0 ||
+        _target_mode >= kModeCount)
+        return;
+    transmit(proto::kCmdCopyMode, codec::copy_output_payload(_source_mode, _target_mode),
+             TxWait::delay(proto::kWaitCopyMode, kCopyModeWaitMs));
+    copy_led_screen(_source_mode, _target_mode);
+}
