@@ -52,6 +52,7 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
     connect(ui.webradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_web_btn);
     // Topic wiring of the same step (layout, outputs, maintenance) follows here.
+    connect(ui.pushBtn_LD, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_LD);
 
     m_busy_bound.setSingleShot(true);
     m_busy_bound.setTimerType(Qt::PreciseTimer);

@@ -12,6 +12,8 @@
 
 #include "device/ccwaitdialog.h"
 #include "device/protocol.h"
+#include "output/imagequality.h"
+#include "output/light.h"
 #include "ui_tesselview.h"
 
 class QIPLineEdit;
@@ -144,6 +146,8 @@ public:
     void store_led_screen(int mode, int index);
     void copy_led_screen(int source, int target);
     void reset_led_screen();
+    ImageQuality &image_quality_dialog() { return m_image_quality; }
+    light &light_dialog() { return m_light; }
     // Page refresh pieces, also used by the fast mosaic editor.
     void show_manual_rect_fields();
     void show_led_fields();
@@ -168,6 +172,12 @@ public slots:
     void rev_total_size_signal(int _index);
     void send_select_port(int _out_id, int _win_id);
     void send_size_led(int _out_id, int _win_id, int _num);
+    void clicked_btn_picture();
+    void set_out_LD_command();
+    void set_out_CT_command();
+    void set_out_Color_command();
+    void clicked_pushBtn_LD();
+    void set_outA_outB_LD();
 
 public slots:
     void connectSeralPort();
@@ -201,6 +211,7 @@ private:
     // ---- Outputs and LED walls (output/) ----
     void setup_output_page();
     void setup_led_page();
+    void setup_output_dialogs();
     void setup_output_page_for_mode();
     void fill_resolution_lists();
     void read_led_sizes();
@@ -214,7 +225,9 @@ private:
     QPointer<CCWaitDialog> m_busy_dialog;
     QList<QPushButton *> m_mode_buttons;
     QList<QPushButton *> m_out_mode_buttons;
+    ImageQuality m_image_quality{this};
     int m_readback_index = -1;
+    light m_light{this};
     int m_status_length = 0;
     int m_import_format = 0;
     int m_import_custom_w = 0;

@@ -56,6 +56,7 @@ void TesselView::setup_output_page()
             &TesselView::activated_fromatBox);
     connect(ui.btn_dpi, &QPushButton::clicked, this, &TesselView::clicked_dpi_set_btn);
     connect(ui.pushBtn_set, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_set);
+    setup_output_dialogs();
 
     // The custom size edits keep their bound from the start; they are only
     // enabled while the custom row is chosen.
