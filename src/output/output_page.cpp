@@ -15,10 +15,13 @@ namespace {
 
 const QString kGroupButtonOn = QStringLiteral(
     "QPushButton{background-color:rgb(255, 223, 58);border-style:outset;border-width:2px;"
-    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}");
+    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}"
+    "QPushButton:disabled{color:rgb(140, 140, 140);}");
 const QString kGroupButtonOff = QStringLiteral(
     "QPushButton{background-color:rgb(189, 189, 189);border-style:outset;border-width:2px;"
-    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}");
+    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}"
+    // Disabled modes and ports of a missing card must look disabled.
+    "QPushButton:disabled{color:rgb(140, 140, 140);}");
 
 constexpr int kSelectModeWaitMs = 300;
 constexpr int kPortRectsWaitMs = 300;
