@@ -52,6 +52,9 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
     connect(ui.webradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_web_btn);
     // Topic wiring of the same step (layout, outputs, maintenance) follows here.
+    connect(ui.initdevBtn, &QPushButton::clicked, this, &TesselView::clicked_init_dev_btn);
+    connect(ui.importBtn, &QPushButton::clicked, this, &TesselView::clicked_import_btn);
+    connect(ui.exportBtn, &QPushButton::clicked, this, &TesselView::clicked_export_btn);
     connect(ui.pushBtn_LD, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_LD);
 
     m_busy_bound.setSingleShot(true);

@@ -12,6 +12,7 @@
 
 #include "device/ccwaitdialog.h"
 #include "device/protocol.h"
+#include "maintenance/maintenance_codec.h"
 #include "output/imagequality.h"
 #include "output/light.h"
 #include "ui_tesselview.h"
@@ -192,6 +193,31 @@ public slots:
     void select_english();
     void clicked_serial_btn();
     void clicked_web_btn();
+
+    // Maintenance (maintenance/): export, import with its upload chain, initialization.
+public slots:
+    void clicked_export_btn();
+    void clicked_import_btn();
+    void clicked_init_dev_btn();
+
+public:
+    // Refreshes the window and LED rectangles of all modes under the busy dialog.
+    void prepare_export();
+    // Copies the file's values into the records; keeps the file's resolution pending.
+    void parse_import(const codec::ConfigValues &values);
+    void show_resolution_hint(int format);
+    // Steps of the upload chain; the reply engines send all but the first.
+    bool upload_input_block();
+    bool upload_global_block();
+    bool upload_mode_block(int mode);
+    bool upload_finish();
+    void send_device_init();
+
+private:
+    void upload_next_mode_block();
+    void finish_import();
+    void show_import_step(int step);
+    // End of maintenance.
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMovie>
+#include <QProgressBar>
 
 #include "app/app_paths.h"
 
@@ -65,6 +66,18 @@ CCWaitDialog::CCWaitDialog(const QString &text, QWidget *parent) : QDialog(paren
     m_text_label->setStyleSheet(QStringLiteral("color: white;background-color: transparent;"));
     m_text_label->setWordWrap(true);
 
+    // Under the message, clear of one line of text; the numbers need no translation.
+    m_progress = new QProgressBar(m_frame);
+    m_progress->setGeometry(70, 100, 200, 14);
+    m_progress->setTextVisible(true);
+    m_progress->setAlignment(Qt::AlignCenter);
+    m_progress->setFormat(QStringLiteral("%v / %m"));
+    m_progress->setStyleSheet(QStringLiteral(
+        "QProgressBar{color: white;background-color: transparent;border: 1px solid white;"
+        "border-radius:4px;font-size:10px;}"
+        "QProgressBar::chunk{background-color: rgb(30, 90, 160);border-radius:3px;}"));
+    m_progress->hide();
+
     m_movie->start();
 }
 
@@ -79,4 +92,16 @@ CCWaitDialog::~CCWaitDialog()
 QString CCWaitDialog::message() const
 {
     return m_text_label->text();
+}
+
+void CCWaitDialog::set_progress(int step, int total)
+{
+    m_progress->setRange(0, qMax(total, 1));
+    m_progress->setValue(qBound(0, step, qMax(total, 1)));
+    m_progress->show();
+}
+
+QString CCWaitDialog::progress_text() const
+{
+    return m_progress->isHidden() ? QString() : m_progress->text();
 }

@@ -5,6 +5,7 @@
 class QFrame;
 class QLabel;
 class QMovie;
+class QProgressBar;
 
 // Frameless busy dialog: a rounded blue panel with the wait animation and a
 // message. It never closes itself and ignores Esc and close requests; whoever
@@ -19,9 +20,15 @@ public:
 
     QString message() const;
 
+    // Long work (export, import) shows how far it is under the message, as a
+    // bar reading "step / total". Hidden until first set.
+    void set_progress(int step, int total);
+    QString progress_text() const;
+
 private:
     QMovie *m_movie = nullptr;
     QLabel *m_movie_label = nullptr;
     QLabel *m_text_label = nullptr;
     QFrame *m_frame = nullptr;
+    QProgressBar *m_progress = nullptr;
 };

@@ -12,6 +12,10 @@ constexpr EngineCase kEngineCases[] = {
     {kWaitPresetResolution, 300, kAckPresetResolution, EngineAction::ResetRecords},
     {kWaitDeviceInit, 300, kAckShort, EngineAction::ResetRecords},
     {kWaitResolutionDone, 300, kAckPresetResolution, EngineAction::ResetRecords},
+    {kWaitImportInput, 600, kAckImportInput, EngineAction::ImportGlobal},
+    {kWaitImportMode, 600, kAckImportMode, EngineAction::ImportNextMode},
+    {kWaitImportGlobal, 600, kAckImportGlobal, EngineAction::ImportFirstMode},
+    {kWaitImportEnd, 300, kAckShort, EngineAction::ImportFinish},
 };
 
 } // namespace

@@ -169,6 +169,10 @@ enum class EngineAction {
     CloseBusy,             // 9
     ResetRecords,          // 20, 30, 60
     ResolutionFollowUp,    // 19: the preset command 159 follows a custom size
+    ImportGlobal,          // 31: the global block follows the input block
+    ImportNextMode,        // 32: the next mode block, or the end after mode 15
+    ImportFirstMode,       // 33: mode block 0 follows the global block
+    ImportFinish,          // 34: read the device back, close the busy dialog
 };
 
 struct EngineCase {

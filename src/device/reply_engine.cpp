@@ -54,6 +54,19 @@ void TesselView::run_engine_action(const proto::EngineCase &c)
     case proto::EngineAction::ResolutionFollowUp:
         send_resolution_follow_up();
         break;
+    case proto::EngineAction::ImportGlobal:
+        upload_global_block();
+        break;
+    case proto::EngineAction::ImportNextMode:
+        upload_next_mode_block();
+        break;
+    case proto::EngineAction::ImportFirstMode:
+        m_readback_index = 0;
+        upload_mode_block(0);
+        break;
+    case proto::EngineAction::ImportFinish:
+        finish_import();
+        break;
     }
 }
 

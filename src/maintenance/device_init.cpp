@@ -1,0 +1,35 @@
+#include <QMessageBox>
+
+#include "app/tesselview.h"
+#include "app/texts.h"
+#include "device/device_data.h"
+
+void TesselView::clicked_init_dev_btn()
+{
+    if (active_transport() == Transport::None)
+        return;
+    const QMessageBox::StandardButton answer =
+        QMessageBox::information(this, pick_text("Reminder", "提示"),
+                                 pick_text("Initialize the device?", "是否将初始化设备?"),
+                                 QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+
+    setEnabled(false);
+    send_device_init();
+    // Whether or not the device confirmed: it must be restarted and read anew.
+    setEnabled(true);
+    reset_led_screen();
+    close_link();
+    QMessageBox::information(this, pick_text("Tip", "提示"),
+                             pick_text("Please restart the device!!", "请重启设备！！"),
+                             QMessageBox::Ok);
+}
+
+void TesselView::send_device_init()
+{
+    transmit(
+        proto::kCmdDeviceInit, {},
+        TxWait::busy(proto::kWaitDeviceInit, pick_text("Device initialization, please wait....",
+                                                       "设备初始化，请稍等。。。")));
+}

@@ -1,0 +1,64 @@
+#include <QFileDialog>
+#include <QSaveFile>
+
+#include "app/app_paths.h"
+#include "app/tesselview.h"
+#include "app/texts.h"
+#include "device/codec.h"
+#include "device/device_data.h"
+
+namespace {
+
+// Paces the direct reads so the device is never asked faster than it answers.
+constexpr int kWindowsReadPauseMs = 200;
+constexpr int kLedReadPauseMs = 300;
+constexpr int kExportSteps = 2 * kModeCount;
+
+} // namespace
+
+void TesselView::clicked_export_btn()
+{
+    if (active_transport() == Transport::None)
+        return;
+    const QString name = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export File"), tessel_app_dir(), QStringLiteral("Files(*.txt)"));
+    if (name.isEmpty())
+        return;
+    // Written beside the target and renamed over it only when complete, so a
+    // failed export never leaves half a file in place of a good one.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    prepare_export();
+    file.write(codec::write_config_file(codec::export_values(device_data)));
+    file.commit();
+}
+
+void TesselView::prepare_export()
+{
+    setEnabled(false);
+    QPointer<CCWaitDialog> dialog = show_busy_dialog(
+        pick_text("Exporting data, please wait a moment....", "正在导出数据，请稍等。。。"));
+    int step = 0;
+    const auto next_step = [&dialog, &step] {
+        if (dialog)
+            dialog->set_progress(++step, kExportSteps);
+    };
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        next_step();
+        device_data.delay(kWindowsReadPauseMs);
+        if (direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) ==
+            proto::kWindowsReplyLength)
+            codec::decode_windows(rx_reply(), mode, ui.frame->width(), ui.frame->height(),
+                                  device_data);
+    }
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        next_step();
+        device_data.delay(kLedReadPauseMs);
+        if (direct_read(proto::kReadLedRects, static_cast<uint8_t>(mode)) ==
+            proto::kLedRectsReplyLength)
+            codec::decode_led_rects(rx_reply(), mode, device_data);
+    }
+    close_busy_dialog();
+    setEnabled(true);
+}
