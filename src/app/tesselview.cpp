@@ -63,9 +63,9 @@ TesselView::TesselView(QWidget *parent)
 
     ui.lineEdit_port->setEnabled(false);
 
-    // Input page buttons (input topic) go here, before drops are accepted.
+    wire_input_page();
     setAcceptDrops(true);
-    // Input adjustment sliders and spin boxes (input topic) go here.
+    setup_input_adjust();
     m_mode_buttons = {ui.m0Btn,  ui.m1Btn,  ui.m2Btn,  ui.m3Btn, ui.m4Btn,  ui.m5Btn,
                       ui.m6Btn,  ui.m7Btn,  ui.m8Btn,  ui.m9Btn, ui.m10Btn, ui.m11Btn,
                       ui.m12Btn, ui.m13Btn, ui.m14Btn, ui.m15Btn};
@@ -96,9 +96,10 @@ TesselView::TesselView(QWidget *parent)
 
     connectSetBtn();
 
-    // LED page signals (output topic) and the input indicator lists (input
+    // LED page signals (output topic), then the input indicator lists (input
     // topic) come last.
     setup_led_page();
+    build_indicator_lists();
 }
 
 TesselView::~TesselView() = default;

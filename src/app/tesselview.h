@@ -15,12 +15,15 @@
 #include "maintenance/maintenance_codec.h"
 #include "output/imagequality.h"
 #include "output/light.h"
+#include "input/pipclass.h"
 #include "ui_tesselview.h"
 
 class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
 class LimitValidator;
+
+class QSpinBox;
 
 // How a command waits once its frame has been written in full.
 struct TxWait {
@@ -131,6 +134,16 @@ public:
     // Page switching (app/)
     void highlight_page_button(int index);
 
+    // Video input page (input/)
+    // Status read, both input card reads and the page; false when the status
+    // did not come (the page is left as it was).
+    bool read_input_status();
+    void refresh_input_page();
+    void check_current_source(int card);
+    void paint_signal_indicators();
+    void load_card_adjust(int card);
+    pipclass &pip_dialog() { return m_pip_dialog; }
+
     // Languages (app/languages.cpp)
     void apply_texts();
     void set_connect_button_text();
@@ -194,6 +207,51 @@ public slots:
     void clicked_serial_btn();
     void clicked_web_btn();
 
+    // Video input page (input/): connectors and signal status
+    void clicked_cvbs1_btn();
+    void clicked_hdmi1_btn();
+    void clicked_sdi1_btn();
+    void clicked_cvbs2_btn();
+    void clicked_hdmi4_btn();
+    void clicked_sdi2_btn();
+    void clicked_hdmi2_btn();
+    void clicked_hdmi3_btn();
+    void clicked_dp1_btn();
+    void clicked_hdmi5_btn();
+    void clicked_hdmi6_btn();
+    void clicked_dp2_btn();
+    void clicked_updata_btn();
+    // Input adjustment: slider and spin box coupling, Save
+    void setSpinBoxInALDvalue(int value);
+    void setSliderInALDvalue(int value);
+    void setSpinBoxInBLDvalue(int value);
+    void setSliderInBLDvalue(int value);
+    void setSpinBoxInACTvalue(int value);
+    void setSliderInACTvalue(int value);
+    void setSpinBoxInBCTvalue(int value);
+    void setSliderInBCTvalue(int value);
+    void setSpinBoxInAColorvalue(int value);
+    void setSliderInAColorvalue(int value);
+    void setSpinBoxInBColorvalue(int value);
+    void setSliderInBColorvalue(int value);
+    void clicked_light_set_1btn();
+    void clicked_constrbut_set_1btn();
+    void clicked_color_set_1btn();
+    void clicked_light_set_2btn();
+    void clicked_constrbut_set_2btn();
+    void clicked_color_set_2btn();
+    // Picture-in-picture
+    void clicked_open1_btn();
+    void clicked_close1_btn();
+    void clicked_open2_btn();
+    void clicked_close2_btn();
+    void clicked_pip1_btn();
+    void clicked_pip2_btn();
+    void clicked_auto1_btn();
+    void clicked_auto2_btn();
+    void set_pip_size(int _id, int flag);
+    void pip_source(int _id, int flag);
+
     // Maintenance (maintenance/): export, import with its upload chain, initialization.
 public slots:
     void clicked_export_btn();
@@ -245,12 +303,22 @@ private:
     void highlight_out_mode_button(int mode);
     void highlight_out_port_button();
 
+    // Video input page (input/)
+    void wire_input_page();
+    void setup_input_adjust();
+    void build_indicator_lists();
+    void select_input_source(int card, int code);
+    void save_input_adjust(int card, uint8_t command, const QSpinBox *spin, int32_t &field);
+    void switch_pip(int card, bool on);
+    void open_pip_dialog(int card);
+
     // Members in construction order.
     Ui::TesselViewClass ui;
     QSerialPort m_serial;
     QPointer<CCWaitDialog> m_busy_dialog;
     QList<QPushButton *> m_mode_buttons;
     QList<QPushButton *> m_out_mode_buttons;
+    pipclass m_pip_dialog; // top-level: no parent widget
     ImageQuality m_image_quality{this};
     int m_readback_index = -1;
     light m_light{this};
@@ -262,6 +330,12 @@ private:
     QIPLineEdit *m_ip_editor = nullptr;
     QTcpSocket m_socket;
     QList<QRadioButton *> m_device_buttons;
+    // Connector radio buttons of InA..InD, in indicator order, and all twelve.
+    QList<QRadioButton *> m_in_a_list;
+    QList<QRadioButton *> m_in_b_list;
+    QList<QRadioButton *> m_in_c_list;
+    QList<QRadioButton *> m_in_d_list;
+    QList<QRadioButton *> m_in_all_list;
 
     // ---- Outputs and LED walls (output/) ----
     QList<QPushButton *> m_out_port_buttons; // OutA DVI1..4, then OutB DVI1..4

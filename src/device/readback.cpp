@@ -33,5 +33,8 @@ bool TesselView::refresh_status()
 {
     if (direct_read(proto::kReadStatusInput, 0) != proto::kStatusReplyLength)
         return false;
-    return codec::decode_status(rx_reply(), device_data);
+    const bool decoded = codec::decode_status(rx_reply(), device_data);
+    refresh_input_page();
+    paint_signal_indicators();
+    return decoded;
 }
