@@ -22,7 +22,6 @@ class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
 class LimitValidator;
-
 class QSpinBox;
 
 // How a command waits once its frame has been written in full.
