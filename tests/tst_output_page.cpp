@@ -217,12 +217,12 @@ void TestOutputPage::custom_size_bound()
 
     retype(ui.RowEdit, QString());
     retype(ui.ColumnEdit, QStringLiteral("1920"));
-    ui.hzBox->setCurrentIndex(1); // 60 Hz: 2 475 000 / 1920 = 1289
+    device_data.out_rate_60hz = 1; // the stored rate: 2 475 000 / 1920 = 1289
     retype(ui.RowEdit, QStringLiteral("1290"));
     QCOMPARE(ui.RowEdit->text(), QStringLiteral("129"));
     retype(ui.RowEdit, QStringLiteral("1289"));
     QCOMPARE(ui.RowEdit->text(), QStringLiteral("1289"));
-    ui.hzBox->setCurrentIndex(0); // 50 Hz: 2 970 000 / 1920 = 1546
+    device_data.out_rate_60hz = 0; // 2 970 000 / 1920 = 1546
     retype(ui.RowEdit, QStringLiteral("1547"));
     QCOMPARE(ui.RowEdit->text(), QStringLiteral("154"));
     retype(ui.RowEdit, QStringLiteral("1546"));

@@ -54,17 +54,17 @@ void TesselView::activated_fromatBox(int index)
     ui.hzBox->setEnabled(custom);
 }
 
-// The bound follows the rate chosen in the rate box, the one the size will be sent with.
+// The bound follows the device's stored rate.
 void TesselView::change_resolution_row(const QString &)
 {
-    const bool rate_60hz = ui.hzBox->currentIndex() == kRate60HzIndex;
+    const bool rate_60hz = device_data.out_rate_60hz != 0;
     m_custom_w_validator->setRange(
         codec::kCustomMin, codec::custom_side_max(ui.ColumnEdit->text().toInt(), rate_60hz));
 }
 
 void TesselView::change_resolution_column(const QString &)
 {
-    const bool rate_60hz = ui.hzBox->currentIndex() == kRate60HzIndex;
+    const bool rate_60hz = device_data.out_rate_60hz != 0;
     m_custom_h_validator->setRange(codec::kCustomMin,
                                    codec::custom_side_max(ui.RowEdit->text().toInt(), rate_60hz));
 }
