@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 
 FileDialogAnswerer::FileDialogAnswerer(const QString &path_, QObject *parent)
     : QObject(parent), path(path_)
@@ -22,6 +23,17 @@ void FileDialogAnswerer::poll()
         dialog->reject();
         return;
     }
+    if (dialog == m_answered) {
+        // Our answer did not close it: cancel rather than hang the test.
+        qWarning("file dialog did not take %s", qPrintable(path));
+        dialog->reject();
+        return;
+    }
+    // selectFile() leaves the name field alone while it has the focus, which it
+    // has once the dialog is the active window: drop the focus first.
+    if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        edit->clearFocus();
     dialog->selectFile(path);
+    m_answered = dialog;
     static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides it as protected
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -21,4 +22,5 @@ public:
 private:
     void poll();
     QTimer m_timer;
+    QPointer<QObject> m_answered;
 };
