@@ -1,6 +1,6 @@
 #include "layout/mulattribute.h"
 
-#include <QIntValidator>
+#include "layout/bounded_validator.h"
 
 #include "app/texts.h"
 #include "device/device_data.h"
@@ -22,8 +22,8 @@ mulAttribute::mulAttribute(QWidget *parent) : QDialog(parent)
 {
     ui.setupUi(this);
     for (QLineEdit *edit : {ui.lEdit, ui.dEdit, ui.cEdit, ui.rEdit, ui.gEdit, ui.bEdit})
-        edit->setValidator(new QIntValidator(0, kValueMax, this));
-    ui.sEdit->setValidator(new QIntValidator(kBorderMin, kBorderMax, this));
+        edit->setValidator(new BoundedIntValidator(0, kValueMax, this));
+    ui.sEdit->setValidator(new BoundedIntValidator(kBorderMin, kBorderMax, this));
     connect(ui.lBtn, &QPushButton::clicked, this, &mulAttribute::clicked_lBtn);
     connect(ui.dBtn, &QPushButton::clicked, this, &mulAttribute::clicked_dBtn);
     connect(ui.cBtn, &QPushButton::clicked, this, &mulAttribute::clicked_cBtn);

@@ -1,6 +1,6 @@
 #include "layout/trimmingdlg.h"
 
-#include <QIntValidator>
+#include "layout/bounded_validator.h"
 
 #include "app/texts.h"
 #include "device/device_data.h"
@@ -29,7 +29,7 @@ trimmingDlg::trimmingDlg(QWidget *parent) : QDialog(parent)
     m_edits[kOutY] = ui.outyEdit;
     m_edits[kOutH] = ui.outhEdit;
     for (int i = 0; i < kEditableCount; ++i) {
-        m_validators[i] = new QIntValidator(0, 0, this);
+        m_validators[i] = new BoundedIntValidator(0, 0, this);
         m_edits[i]->setValidator(m_validators[i]);
         connect(m_edits[i], &QLineEdit::textChanged, this, &trimmingDlg::change_text);
     }
