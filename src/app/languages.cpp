@@ -161,6 +161,7 @@ void TesselView::apply_texts()
         ui.comboBox->addItem(pick(effect.english, effect.chinese));
     ui.comboBox->setCurrentIndex(0);
     ui.label_4->setText(pick("Switch Effect", "切换效果"));
+    apply_layout_texts();
 
     set_connect_button_text();
     set_output_texts();

@@ -56,6 +56,7 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.importBtn, &QPushButton::clicked, this, &TesselView::clicked_import_btn);
     connect(ui.exportBtn, &QPushButton::clicked, this, &TesselView::clicked_export_btn);
     connect(ui.pushBtn_LD, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_LD);
+    setup_layout_page();
 
     m_busy_bound.setSingleShot(true);
     m_busy_bound.setTimerType(Qt::PreciseTimer);
@@ -137,6 +138,7 @@ void TesselView::wins_set_clicked()
     if (!device_data.serial_open && !device_data.net_open)
         return;
     setEnabled(false);
+    close_all_items();
     load_device_state();
     setEnabled(true);
     ui.stackedWidget->setCurrentIndex(kPageMultiWindow);

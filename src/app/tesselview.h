@@ -11,11 +11,15 @@
 #include <memory>
 
 #include "device/ccwaitdialog.h"
+#include "device/device_data.h"
 #include "device/protocol.h"
 #include "maintenance/maintenance_codec.h"
 #include "output/imagequality.h"
 #include "output/light.h"
 #include "input/pipclass.h"
+#include "layout/copymode.h"
+#include "layout/mulattribute.h"
+#include "layout/trimmingdlg.h"
 #include "ui_tesselview.h"
 
 class QIPLineEdit;
@@ -23,6 +27,9 @@ class QPushButton;
 class QRadioButton;
 class LimitValidator;
 class QSpinBox;
+class QTreeWidgetItem;
+class cled;
+class itemBox;
 
 // How a command waits once its frame has been written in full.
 struct TxWait {
@@ -146,6 +153,45 @@ public:
     // Languages (app/languages.cpp)
     void apply_texts();
     void set_connect_button_text();
+
+    // ---- Multi-window layout (layout/) ----
+    // One slot of the item table: the item of an open window on its mode's canvas.
+    struct ItemSlot {
+        uint8_t present = 0;
+        QPointer<itemBox> item;
+    };
+    void create_window(int mode);
+    void rebuild_items(int mode);
+    void apply_layers(int mode);
+    void close_all_items();
+    void to_canvas(int mode, int win);
+    // Also resets the window's crop to the full picture of its input.
+    void to_device(int mode, int win);
+    void send_window_rect(int mode, int win);
+    bool send_open_mask();
+    void send_sources();
+    bool send_layer_select(int win);
+    void send_layer_move(int direction);
+    void compute_layer_code(int mode);
+    void select_mode(int mode);
+    bool read_window_rects(int mode);
+    void read_window_attributes();
+    void refresh_window_tree();
+    void highlight_mode_button(int mode);
+    // The multi-window part of a full read-back: canvases, items, effect, tree.
+    void rebuild_layout_page();
+    // Replaces the sixteen canvases and shows the one of `mode`.
+    void build_canvases(int mode);
+    void show_canvas(int mode);
+    cled *canvas(int mode) const;
+    itemBox *window_item(int mode, int win) const;
+    copymode &mode_copy_dialog() { return m_copy_mul; }
+    trimmingDlg &trimming_dialog() { return m_trimming; }
+    mulAttribute &attribute_dialog() { return m_attribute; }
+    const QList<QPushButton *> &mode_buttons() const { return m_mode_buttons; }
+    // Wiring of the multi-window page, its dialogs and mode buttons.
+    void setup_layout_page();
+    void apply_layout_texts();
 
     QIPLineEdit *ip_editor() const { return m_ip_editor; }
     Ui::TesselViewClass &form() { return ui; }
@@ -275,6 +321,47 @@ private:
     void finish_import();
     void show_import_step(int step);
     // End of maintenance.
+    // Multi-window layout (layout/)
+    void new_create();
+    void new_win();
+    void del_mul_win(int win_id);
+    void del_all_mul_win();
+    void change_wins_size(int win_id);
+    void set_win_size(int win_id);
+    void Up_Win(int win_id);
+    void Down_Win(int win_id);
+    void change_source_in(int win_id);
+    void set_mul_frame(int win_id);
+    void set_mul_light(int win_id);
+    void set_mul_contrast(int win_id);
+    void set_mul_color(int win_id);
+    void mul_trimming_wins(int win_id);
+    void mul_attribute(int win_id);
+    void clicked_m0_btn() { clicked_mode_btn(0); }
+    void clicked_m1_btn() { clicked_mode_btn(1); }
+    void clicked_m2_btn() { clicked_mode_btn(2); }
+    void clicked_m3_btn() { clicked_mode_btn(3); }
+    void clicked_m4_btn() { clicked_mode_btn(4); }
+    void clicked_m5_btn() { clicked_mode_btn(5); }
+    void clicked_m6_btn() { clicked_mode_btn(6); }
+    void clicked_m7_btn() { clicked_mode_btn(7); }
+    void clicked_m8_btn() { clicked_mode_btn(8); }
+    void clicked_m9_btn() { clicked_mode_btn(9); }
+    void clicked_m10_btn() { clicked_mode_btn(10); }
+    void clicked_m11_btn() { clicked_mode_btn(11); }
+    void clicked_m12_btn() { clicked_mode_btn(12); }
+    void clicked_m13_btn() { clicked_mode_btn(13); }
+    void clicked_m14_btn() { clicked_mode_btn(14); }
+    void clicked_m15_btn() { clicked_mode_btn(15); }
+    void itemPressedSlot(QTreeWidgetItem *pressedItem, int column);
+    void up_win();
+    void down_win();
+    void triggered_inA();
+    void triggered_inB();
+    void triggered_inC();
+    void triggered_inD();
+    void clicked_copy_mul_btn();
+    void copy_mul_mode(int _source_mode, int _target_mode);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -290,6 +377,13 @@ private:
     QByteArray take_socket_block();
     qint64 write_to_link(const char *data, int length);
     bool run_transmit(const std::function<bool()> &send, const TxWait &wait);
+    // Layout helpers (layout/)
+    void clicked_mode_btn(int mode);
+    void move_window_layer(int win_id, bool to_top);
+    void set_tree_source(int card);
+    int tree_window() const;
+    void connect_item(itemBox *item);
+    itemBox *make_item(int mode, int win);
 
     // ---- Outputs and LED walls (output/) ----
     void setup_output_page();
@@ -314,6 +408,12 @@ private:
     // Members in construction order.
     Ui::TesselViewClass ui;
     QSerialPort m_serial;
+    QList<cled *> m_canvases;
+    // The dialogs are owned as members but have no parent widget, so that their
+    // object names never mix with the main window's form.
+    trimmingDlg m_trimming;
+    mulAttribute m_attribute;
+    ItemSlot m_items[kModeCount][kWindowCount];
     QPointer<CCWaitDialog> m_busy_dialog;
     QList<QPushButton *> m_mode_buttons;
     QList<QPushButton *> m_out_mode_buttons;
@@ -328,6 +428,7 @@ private:
     std::unique_ptr<QSettings> m_settings;
     QIPLineEdit *m_ip_editor = nullptr;
     QTcpSocket m_socket;
+    copymode m_copy_mul;
     QList<QRadioButton *> m_device_buttons;
     // Connector radio buttons of InA..InD, in indicator order, and all twelve.
     QList<QRadioButton *> m_in_a_list;

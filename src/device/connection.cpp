@@ -182,10 +182,12 @@ void TesselView::close_link()
     if (device_data.serial_open) {
         device_data.serial_open = 0;
         device_data.net_open = 0;
+        close_all_items();
         m_serial.close();
     } else if (device_data.net_open) {
         device_data.serial_open = 0;
         device_data.net_open = 0;
+        close_all_items();
         m_socket.close(); // unlike abort(), sends what is still queued
     }
     highlight_page_button(kButtonCommunication);

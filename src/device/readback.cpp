@@ -4,6 +4,7 @@
 
 void TesselView::load_device_state()
 {
+    close_all_items();
     device_data.reset_device_data();
     device_data.load_default_layouts();
 
@@ -23,6 +24,7 @@ void TesselView::load_device_state()
     const int mode = device_data.cur_mul_mode;
     if (direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) == proto::kWindowsReplyLength)
         codec::decode_windows(rx_reply(), mode, ui.frame->width(), ui.frame->height(), device_data);
+    rebuild_layout_page();
 
     highlight_page_button(kButtonMultiWindow);
     set_connect_button_text();

@@ -47,6 +47,7 @@ void TesselView::run_engine_action(const proto::EngineCase &c)
         close_busy_dialog();
         break;
     case proto::EngineAction::ResetRecords:
+        close_all_items();
         device_data.reset_device_data();
         device_data.load_default_layouts();
         close_busy_dialog();
