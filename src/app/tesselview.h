@@ -320,8 +320,9 @@ private:
     void upload_next_mode_block();
     void finish_import();
     void show_import_step(int step);
-    // End of maintenance.
-    // Multi-window layout (layout/)
+
+public slots:
+    // ---- Multi-window layout (layout/) ----
     void new_create();
     void new_win();
     void del_mul_win(int win_id);
