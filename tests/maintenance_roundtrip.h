@@ -13,7 +13,7 @@
 
 inline void run_round_trip(bool serial)
 {
-    MaintenanceSession s;
+    SimSession s;
     if (!s.start(serial))
         QSKIP("this link cannot be offered here");
     QVERIFY(s.connect_link());

@@ -1,79 +1,15 @@
 #pragma once
 
-// Shared by the maintenance tests: a main window linked to an in-process
-// simulated device over either link, and the device fields the file carries.
+// Shared by the maintenance tests: the busy dialog's progress and the device
+// fields the configuration file carries.
 
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-
-#include <memory>
 
 #include "app/tesselview.h"
 #include "device/device_data.h"
 #include "sim_server.h"
-#include "widgets/qiplineedit.h"
-
-struct MaintenanceSession {
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<sim::SimServer> sim;
-    std::unique_ptr<TesselView> view;
-    bool serial = false;
-
-    // False when the link kind cannot be offered here (no pseudo-terminal).
-    bool start(bool serial_link, const sim::SimImage &image = sim::SimImage::demo())
-    {
-        serial = serial_link;
-        device_data = DeviceData();
-        dir = std::make_unique<QTemporaryDir>();
-        qputenv("TESSEL_APP_DIR", dir->path().toUtf8());
-        sim = std::make_unique<sim::SimServer>(image);
-        if (!sim->listen_tcp())
-            return false;
-        if (serial && sim->open_pty().isEmpty())
-            return false;
-        view = std::make_unique<TesselView>();
-        view->show();
-        return true;
-    }
-
-    bool connect_link()
-    {
-        auto &ui = view->form();
-        if (serial) {
-            view->add_extra_serial_port(sim->pty_path());
-            ui.serialradioBtn->click();
-            ui.serialBox->setCurrentText(sim->pty_path());
-        } else {
-            ui.webradioBtn->click();
-            view->set_port_text(QString::number(sim->tcp_port()));
-            view->ip_editor()->setText(QStringLiteral("127.0.0.1"));
-        }
-        QTest::mouseClick(ui.connectBtn, Qt::LeftButton);
-        return device_data.serial_open || device_data.net_open;
-    }
-
-    QString path(const QString &name) const { return dir->filePath(name); }
-
-    // Command bytes of the write frames the device received, in order.
-    QList<int> written_commands() const
-    {
-        QList<int> commands;
-        for (const QString &hex : sim->frame_log()) {
-            const int command = hex.midRef(10, 2).toInt(nullptr, 16);
-            if (command != proto::kCmdRead)
-                commands.append(command);
-        }
-        return commands;
-    }
-
-    void stop()
-    {
-        view.reset();
-        sim.reset();
-        dir.reset();
-    }
-};
+#include "support/sim_session.h"
 
 // Notes each new progress text of the busy dialog while long work runs.
 class ProgressWatcher : public QObject

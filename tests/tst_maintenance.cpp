@@ -54,7 +54,7 @@ private slots:
     void progress_line_of_busy_dialog();
 
 private:
-    MaintenanceSession m_s;
+    SimSession m_s;
 };
 
 void TestMaintenance::buttons_need_a_link()
