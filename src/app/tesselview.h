@@ -25,7 +25,7 @@
 class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
-class LimitValidator;
+class BoundedValidator;
 class QSpinBox;
 class QTreeWidgetItem;
 class cled;
@@ -440,9 +440,9 @@ private:
 
     // ---- Outputs and LED walls (output/) ----
     QList<QPushButton *> m_out_port_buttons; // OutA DVI1..4, then OutB DVI1..4
-    LimitValidator *m_custom_w_validator = nullptr;
-    LimitValidator *m_custom_h_validator = nullptr;
-    QList<LimitValidator *> m_rect_validators; // the twelve position and size edits
+    BoundedValidator *m_custom_w_validator = nullptr;
+    BoundedValidator *m_custom_h_validator = nullptr;
+    QList<BoundedValidator *> m_rect_validators; // the twelve position and size edits
 
     QStringList m_extra_serial_ports;
     QString m_last_port_name;

@@ -2,7 +2,7 @@
 
 #include "app/texts.h"
 #include "input/input_codec.h"
-#include "input/pip_validator.h"
+#include "widgets/bounded_validator.h"
 #include "input/radio_group.h"
 
 pipclass::pipclass(QWidget *parent) : QDialog(parent)
@@ -13,7 +13,7 @@ pipclass::pipclass(QWidget *parent) : QDialog(parent)
     QLineEdit *const edits[8] = {ui.mainxEdit, ui.mainwEdit, ui.mainyEdit, ui.mainhEdit,
                                  ui.sonxEdit,  ui.sonwEdit,  ui.sonyEdit,  ui.sonhEdit};
     for (int i = 0; i < 8; ++i) {
-        m_validators[i] = new PipValidator(0, 0, this);
+        m_validators[i] = new BoundedValidator(0, 0, this);
         edits[i]->setValidator(m_validators[i]);
     }
 
@@ -106,12 +106,8 @@ void pipclass::change_text(const QString &)
 
 bool pipclass::read_rect(QLineEdit *x, QLineEdit *w, QLineEdit *y, QLineEdit *h, DevRect &rect)
 {
-    for (QLineEdit *edit : {x, w, y, h}) {
-        if (!edit->hasAcceptableInput()) {
-            edit->setFocus();
-            return false;
-        }
-    }
+    if (!all_acceptable({x, w, y, h}))
+        return false;
     rect.x = x->text().toInt();
     rect.w = w->text().toInt();
     rect.y = y->text().toInt();

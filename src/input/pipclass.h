@@ -5,7 +5,7 @@
 #include "device/device_data.h"
 #include "ui_pipclass.h"
 
-class PipValidator;
+class BoundedValidator;
 class QLineEdit;
 class QRadioButton;
 
@@ -51,5 +51,5 @@ private:
     int m_card = 0;
     // One validator per rectangle edit, in the order x, width, y, height of
     // the main then the sub rectangle; their ranges follow the partner edits.
-    PipValidator *m_validators[8] = {};
+    BoundedValidator *m_validators[8] = {};
 };

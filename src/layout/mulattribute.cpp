@@ -1,6 +1,6 @@
 #include "layout/mulattribute.h"
 
-#include "layout/bounded_validator.h"
+#include "widgets/bounded_validator.h"
 
 #include "app/texts.h"
 #include "device/device_data.h"
@@ -22,8 +22,8 @@ mulAttribute::mulAttribute(QWidget *parent) : QDialog(parent)
 {
     ui.setupUi(this);
     for (QLineEdit *edit : {ui.lEdit, ui.dEdit, ui.cEdit, ui.rEdit, ui.gEdit, ui.bEdit})
-        edit->setValidator(new BoundedIntValidator(0, kValueMax, this));
-    ui.sEdit->setValidator(new BoundedIntValidator(kBorderMin, kBorderMax, this));
+        edit->setValidator(new BoundedValidator(0, kValueMax, this));
+    ui.sEdit->setValidator(new BoundedValidator(kBorderMin, kBorderMax, this));
     connect(ui.lBtn, &QPushButton::clicked, this, &mulAttribute::clicked_lBtn);
     connect(ui.dBtn, &QPushButton::clicked, this, &mulAttribute::clicked_dBtn);
     connect(ui.cBtn, &QPushButton::clicked, this, &mulAttribute::clicked_cBtn);
@@ -63,21 +63,9 @@ void mulAttribute::fill(int win)
     ui.sEdit->setText(QString::number(f.size));
 }
 
-bool mulAttribute::acceptable(std::initializer_list<QLineEdit *> edits)
-{
-    for (QLineEdit *edit : edits) {
-        if (!edit->hasAcceptableInput()) {
-            edit->setFocus();
-            edit->selectAll();
-            return false;
-        }
-    }
-    return true;
-}
-
 void mulAttribute::clicked_lBtn()
 {
-    if (!acceptable({ui.lEdit}))
+    if (!all_acceptable({ui.lEdit}))
         return;
     setEnabled(false);
     device_data.win_adjust[m_win].brightness = value_of(ui.lEdit);
@@ -87,7 +75,7 @@ void mulAttribute::clicked_lBtn()
 
 void mulAttribute::clicked_dBtn()
 {
-    if (!acceptable({ui.dEdit}))
+    if (!all_acceptable({ui.dEdit}))
         return;
     setEnabled(false);
     device_data.win_adjust[m_win].contrast = value_of(ui.dEdit);
@@ -97,7 +85,7 @@ void mulAttribute::clicked_dBtn()
 
 void mulAttribute::clicked_cBtn()
 {
-    if (!acceptable({ui.cEdit}))
+    if (!all_acceptable({ui.cEdit}))
         return;
     setEnabled(false);
     device_data.win_adjust[m_win].colour = value_of(ui.cEdit);
@@ -107,7 +95,7 @@ void mulAttribute::clicked_cBtn()
 
 void mulAttribute::clicked_frameBtn()
 {
-    if (!acceptable({ui.rEdit, ui.gEdit, ui.bEdit, ui.sEdit}))
+    if (!all_acceptable({ui.rEdit, ui.gEdit, ui.bEdit, ui.sEdit}))
         return;
     setEnabled(false);
     WinFrame &f = device_data.win_frame[m_win];

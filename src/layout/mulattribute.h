@@ -33,8 +33,6 @@ public slots:
     void clicked_frameBtn();
 
 private:
-    // False after giving the focus to the first edit without an acceptable value.
-    bool acceptable(std::initializer_list<QLineEdit *> edits);
 
     Ui::mulAttributeClass ui;
     int m_win = 0;

@@ -1,6 +1,6 @@
 #include "layout/trimmingdlg.h"
 
-#include "layout/bounded_validator.h"
+#include "widgets/bounded_validator.h"
 
 #include "app/texts.h"
 #include "device/device_data.h"
@@ -29,7 +29,7 @@ trimmingDlg::trimmingDlg(QWidget *parent) : QDialog(parent)
     m_edits[kOutY] = ui.outyEdit;
     m_edits[kOutH] = ui.outhEdit;
     for (int i = 0; i < kEditableCount; ++i) {
-        m_validators[i] = new BoundedIntValidator(0, 0, this);
+        m_validators[i] = new BoundedValidator(0, 0, this);
         m_edits[i]->setValidator(m_validators[i]);
         connect(m_edits[i], &QLineEdit::textChanged, this, &trimmingDlg::change_text);
     }
@@ -85,13 +85,8 @@ void trimmingDlg::saveData()
 {
     if (m_win < 0)
         return;
-    for (QLineEdit *edit : m_edits) {
-        if (!edit->hasAcceptableInput()) {
-            edit->setFocus();
-            edit->selectAll();
-            return;
-        }
-    }
+    if (!all_acceptable(m_edits))
+        return;
     ModeData &m = device_data.mode_data[device_data.cur_mul_mode];
     m.win_in[m_win] = {value_of(ui.inxEdit), value_of(ui.inyEdit), value_of(ui.inwEdit),
                        value_of(ui.inhEdit)};

@@ -11,6 +11,7 @@
 #include "device/codec.h"
 #include "device/device_data.h"
 #include "output/output_codec.h"
+#include "widgets/bounded_validator.h"
 
 namespace {
 
@@ -163,13 +164,8 @@ void TesselView::rev_total_size_signal(int _index)
 
 void TesselView::save_led_screen_size()
 {
-    // The first field outside its limits gets the focus and nothing is sent.
-    for (QLineEdit *edit : {ui.inxEdit, ui.inyEdit, ui.inwEdit, ui.inhEdit}) {
-        if (!edit->hasAcceptableInput()) {
-            edit->setFocus();
-            return;
-        }
-    }
+    if (!all_acceptable({ui.inxEdit, ui.inyEdit, ui.inwEdit, ui.inhEdit}))
+        return;
     const int card = device_data.out_card_sel;
     const int port = device_data.out_port_sel;
     device_data.mode_data[device_data.cur_out_mode].unit_rect[card][port] =

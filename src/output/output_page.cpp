@@ -8,7 +8,7 @@
 #include "app/tesselview.h"
 #include "device/codec.h"
 #include "device/device_data.h"
-#include "output/limit_validator.h"
+#include "widgets/bounded_validator.h"
 #include "output/output_codec.h"
 
 namespace {
@@ -63,8 +63,8 @@ void TesselView::setup_output_page()
 
     // The custom size edits keep their bound from the start; they are only
     // enabled while the custom row is chosen.
-    m_custom_w_validator = new LimitValidator(codec::kCustomMin, codec::kCustomMax, this);
-    m_custom_h_validator = new LimitValidator(codec::kCustomMin, codec::kCustomMax, this);
+    m_custom_w_validator = new BoundedValidator(codec::kCustomMin, codec::kCustomMax, this);
+    m_custom_h_validator = new BoundedValidator(codec::kCustomMin, codec::kCustomMax, this);
     ui.RowEdit->setValidator(m_custom_w_validator);
     ui.ColumnEdit->setValidator(m_custom_h_validator);
     connect(ui.RowEdit, &QLineEdit::textChanged, this, &TesselView::change_resolution_row);
@@ -76,7 +76,7 @@ void TesselView::setup_output_page()
     for (QLineEdit *edit : {ui.inputEdit_x, ui.inputEdit_w, ui.inputEdit_y, ui.inputEdit_h,
                             ui.outputEdit_x, ui.outputEdit_w, ui.outputEdit_y, ui.outputEdit_h,
                             ui.inxEdit, ui.inwEdit, ui.inyEdit, ui.inhEdit}) {
-        auto *validator = new LimitValidator(0, 0, this);
+        auto *validator = new BoundedValidator(0, 0, this);
         edit->setValidator(validator);
         m_rect_validators.append(validator);
         connect(edit, &QLineEdit::textChanged, this, &TesselView::text_changed);
@@ -193,13 +193,8 @@ void TesselView::clicked_pushBtn_set()
 {
     QLineEdit *const edits[] = {ui.inputEdit_x,  ui.inputEdit_y,  ui.inputEdit_w,  ui.inputEdit_h,
                                 ui.outputEdit_x, ui.outputEdit_y, ui.outputEdit_w, ui.outputEdit_h};
-    // The first field outside its limits gets the focus and nothing is sent.
-    for (QLineEdit *edit : edits) {
-        if (!edit->hasAcceptableInput()) {
-            edit->setFocus();
-            return;
-        }
-    }
+    if (!all_acceptable(edits))
+        return;
     setEnabled(false);
     const int mode = device_data.cur_out_mode;
     const int card = device_data.out_card_sel;

@@ -9,7 +9,7 @@
 #include "app/texts.h"
 #include "device/codec.h"
 #include "device/device_data.h"
-#include "output/limit_validator.h"
+#include "widgets/bounded_validator.h"
 #include "output/output_codec.h"
 
 namespace {
