@@ -26,6 +26,7 @@ class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
 class BoundedValidator;
+class QSlider;
 class QSpinBox;
 class QTreeWidgetItem;
 class cled;
@@ -186,6 +187,7 @@ public:
     cled *canvas(int mode) const;
     itemBox *window_item(int mode, int win) const;
     copymode &mode_copy_dialog() { return m_copy_mul; }
+    copymode &output_copy_dialog() { return m_copy_out; }
     trimmingDlg &trimming_dialog() { return m_trimming; }
     mulAttribute &attribute_dialog() { return m_attribute; }
     const QList<QPushButton *> &mode_buttons() const { return m_mode_buttons; }
@@ -222,6 +224,7 @@ public slots:
     void change_resolution_column(const QString &text);
     void clicked_dpi_set_btn();
     void clicked_pushBtn_set();
+    void clicked_copy_out_btn();
     void copy_out_mode(int _source_mode, int _target_mode);
     void text_changed(const QString &text);
     void activated_comboBo_select(int index);
@@ -402,7 +405,13 @@ private:
     void setup_input_adjust();
     void build_indicator_lists();
     void select_input_source(int card, int code);
-    void save_input_adjust(int card, uint8_t command, const QSpinBox *spin, int32_t &field);
+    // The slider and spin box of one value (brightness, contrast, colour) of InA or InB.
+    struct AdjustPair {
+        QSlider *slider;
+        QSpinBox *spin;
+    };
+    AdjustPair adjust_pair(int card, int value) const;
+    void save_input_adjust(int card, int value);
     void switch_pip(int card, bool on);
     void open_pip_dialog(int card);
 
@@ -430,6 +439,7 @@ private:
     QIPLineEdit *m_ip_editor = nullptr;
     QTcpSocket m_socket;
     copymode m_copy_mul;
+    copymode m_copy_out;
     QList<QRadioButton *> m_device_buttons;
     // Connector radio buttons of InA..InD, in indicator order, and all twelve.
     QList<QRadioButton *> m_in_a_list;

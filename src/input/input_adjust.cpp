@@ -8,54 +8,66 @@ namespace {
 constexpr int kAdjustMin = 0;
 constexpr int kAdjustMax = 100;
 
+// The three values of a card in the order brightness, contrast, colour.
+enum AdjustValue { kBrightness, kContrast, kColour, kAdjustValues };
+
+constexpr uint8_t kAdjustCommand[kAdjustValues] = {
+    proto::kCmdInputBrightness, proto::kCmdInputContrast, proto::kCmdInputColour};
+
+int32_t &adjust_field(Adjust &a, int value)
+{
+    return value == kBrightness ? a.brightness : value == kContrast ? a.contrast : a.colour;
+}
+
 } // namespace
+
+TesselView::AdjustPair TesselView::adjust_pair(int card, int value) const
+{
+    const AdjustPair pairs[2][kAdjustValues] = {
+        {{ui.inALDSlider, ui.inAspinLDBox},
+         {ui.inACTSlider, ui.inAspinCTBox},
+         {ui.inAColorSlider, ui.inAspinColorBox}},
+        {{ui.inBLDSlider, ui.inBspinLDBox},
+         {ui.inBCTSlider, ui.inBspinCTBox},
+         {ui.inBColorSlider, ui.inBspinColorBox}}};
+    return pairs[card][value];
+}
 
 void TesselView::setup_input_adjust()
 {
-    for (QSpinBox *spin : {ui.inAspinLDBox, ui.inAspinCTBox, ui.inAspinColorBox, ui.inBspinLDBox,
-                           ui.inBspinCTBox, ui.inBspinColorBox})
-        spin->setRange(kAdjustMin, kAdjustMax);
-    for (QSlider *slider : {ui.inALDSlider, ui.inACTSlider, ui.inAColorSlider, ui.inBLDSlider,
-                            ui.inBCTSlider, ui.inBColorSlider}) {
-        slider->setRange(kAdjustMin, kAdjustMax);
-        slider->setSingleStep(1);
+    using Slot = void (TesselView::*)(int);
+    // Per card and value: the slot that follows the slider, the one that follows the spin box.
+    const Slot followers[2][kAdjustValues][2] = {
+        {{&TesselView::setSpinBoxInALDvalue, &TesselView::setSliderInALDvalue},
+         {&TesselView::setSpinBoxInACTvalue, &TesselView::setSliderInACTvalue},
+         {&TesselView::setSpinBoxInAColorvalue, &TesselView::setSliderInAColorvalue}},
+        {{&TesselView::setSpinBoxInBLDvalue, &TesselView::setSliderInBLDvalue},
+         {&TesselView::setSpinBoxInBCTvalue, &TesselView::setSliderInBCTvalue},
+         {&TesselView::setSpinBoxInBColorvalue, &TesselView::setSliderInBColorvalue}}};
+    for (int card = 0; card < 2; ++card) {
+        for (int value = 0; value < kAdjustValues; ++value) {
+            const AdjustPair pair = adjust_pair(card, value);
+            pair.spin->setRange(kAdjustMin, kAdjustMax);
+            pair.slider->setRange(kAdjustMin, kAdjustMax);
+            pair.slider->setSingleStep(1);
+            // A widget set to the value it already holds emits nothing, so the pairs do not loop.
+            connect(pair.slider, &QSlider::valueChanged, this, followers[card][value][0]);
+            connect(pair.spin, QOverload<int>::of(&QSpinBox::valueChanged), this,
+                    followers[card][value][1]);
+        }
     }
-
-    // A widget set to the value it already holds emits nothing, so the pairs do not loop.
-    const auto spin_changed = QOverload<int>::of(&QSpinBox::valueChanged);
-    connect(ui.inALDSlider, &QSlider::valueChanged, this, &TesselView::setSpinBoxInALDvalue);
-    connect(ui.inAspinLDBox, spin_changed, this, &TesselView::setSliderInALDvalue);
-    connect(ui.inBLDSlider, &QSlider::valueChanged, this, &TesselView::setSpinBoxInBLDvalue);
-    connect(ui.inBspinLDBox, spin_changed, this, &TesselView::setSliderInBLDvalue);
-    connect(ui.inACTSlider, &QSlider::valueChanged, this, &TesselView::setSpinBoxInACTvalue);
-    connect(ui.inAspinCTBox, spin_changed, this, &TesselView::setSliderInACTvalue);
-    connect(ui.inBCTSlider, &QSlider::valueChanged, this, &TesselView::setSpinBoxInBCTvalue);
-    connect(ui.inBspinCTBox, spin_changed, this, &TesselView::setSliderInBCTvalue);
-    connect(ui.inAColorSlider, &QSlider::valueChanged, this, &TesselView::setSpinBoxInAColorvalue);
-    connect(ui.inAspinColorBox, spin_changed, this, &TesselView::setSliderInAColorvalue);
-    connect(ui.inBColorSlider, &QSlider::valueChanged, this, &TesselView::setSpinBoxInBColorvalue);
-    connect(ui.inBspinColorBox, spin_changed, this, &TesselView::setSliderInBColorvalue);
-
     connect(ui.updata_btn, &QPushButton::clicked, this, &TesselView::clicked_updata_btn);
 }
 
 void TesselView::load_card_adjust(int card)
 {
-    const Adjust &a = device_data.in_adjust[card];
-    if (card == 0) {
-        ui.inAspinLDBox->setValue(a.brightness);
-        ui.inALDSlider->setValue(a.brightness);
-        ui.inAspinCTBox->setValue(a.contrast);
-        ui.inACTSlider->setValue(a.contrast);
-        ui.inAspinColorBox->setValue(a.colour);
-        ui.inAColorSlider->setValue(a.colour);
-    } else if (card == 1) {
-        ui.inBspinLDBox->setValue(a.brightness);
-        ui.inBLDSlider->setValue(a.brightness);
-        ui.inBspinCTBox->setValue(a.contrast);
-        ui.inBCTSlider->setValue(a.contrast);
-        ui.inBspinColorBox->setValue(a.colour);
-        ui.inBColorSlider->setValue(a.colour);
+    if (card < 0 || card >= 2)
+        return;
+    Adjust &a = device_data.in_adjust[card];
+    for (int value = 0; value < kAdjustValues; ++value) {
+        const AdjustPair pair = adjust_pair(card, value);
+        pair.spin->setValue(adjust_field(a, value));
+        pair.slider->setValue(adjust_field(a, value));
     }
 }
 
@@ -119,47 +131,43 @@ void TesselView::setSliderInBColorvalue(int value)
     ui.inBColorSlider->setValue(value);
 }
 
-void TesselView::save_input_adjust(int card, uint8_t command, const QSpinBox *spin, int32_t &field)
+void TesselView::save_input_adjust(int card, int value)
 {
-    field = spin->value();
+    int32_t &field = adjust_field(device_data.in_adjust[card], value);
+    field = adjust_pair(card, value).spin->value();
     // Not acknowledged in time and sent while the operator keeps working: the window stays enabled.
     TxWait wait = TxWait::none(proto::kWaitInputAdjust);
     wait.disable_window = false;
-    transmit_short(command, static_cast<uint8_t>(card), static_cast<uint8_t>(field & 0xFF), wait);
+    transmit_short(kAdjustCommand[value], static_cast<uint8_t>(card),
+                   static_cast<uint8_t>(field & 0xFF), wait);
 }
 
 void TesselView::clicked_light_set_1btn()
 {
-    save_input_adjust(0, proto::kCmdInputBrightness, ui.inAspinLDBox,
-                      device_data.in_adjust[0].brightness);
+    save_input_adjust(0, kBrightness);
 }
 
 void TesselView::clicked_constrbut_set_1btn()
 {
-    save_input_adjust(0, proto::kCmdInputContrast, ui.inAspinCTBox,
-                      device_data.in_adjust[0].contrast);
+    save_input_adjust(0, kContrast);
 }
 
 void TesselView::clicked_color_set_1btn()
 {
-    save_input_adjust(0, proto::kCmdInputColour, ui.inAspinColorBox,
-                      device_data.in_adjust[0].colour);
+    save_input_adjust(0, kColour);
 }
 
 void TesselView::clicked_light_set_2btn()
 {
-    save_input_adjust(1, proto::kCmdInputBrightness, ui.inBspinLDBox,
-                      device_data.in_adjust[1].brightness);
+    save_input_adjust(1, kBrightness);
 }
 
 void TesselView::clicked_constrbut_set_2btn()
 {
-    save_input_adjust(1, proto::kCmdInputContrast, ui.inBspinCTBox,
-                      device_data.in_adjust[1].contrast);
+    save_input_adjust(1, kContrast);
 }
 
 void TesselView::clicked_color_set_2btn()
 {
-    save_input_adjust(1, proto::kCmdInputColour, ui.inBspinColorBox,
-                      device_data.in_adjust[1].colour);
+    save_input_adjust(1, kColour);
 }

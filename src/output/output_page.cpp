@@ -47,6 +47,8 @@ void TesselView::setup_output_page()
         connect(m_out_mode_buttons[mode], &QPushButton::clicked, this,
                 [this, mode] { clicked_out_mode_btn(mode); });
     }
+    connect(ui.copyBtn_out, &QPushButton::clicked, this, &TesselView::clicked_copy_out_btn);
+    connect(&m_copy_out, &copymode::copy_mode_signal, this, &TesselView::copy_out_mode);
     m_out_port_buttons = {ui.btn_outA_dvi1, ui.btn_outA_dvi2, ui.btn_outA_dvi3, ui.btn_outA_dvi4,
                           ui.btn_outB_dvi1, ui.btn_outB_dvi2, ui.btn_outB_dvi3, ui.btn_outB_dvi4};
     for (int i = 0; i < m_out_port_buttons.size(); ++i) {
@@ -211,6 +213,12 @@ void TesselView::clicked_pushBtn_set()
              inside(TxWait::delay(proto::kWaitPortRects, kPortRectsWaitMs)));
     refresh_output_preview();
     setEnabled(true);
+}
+
+void TesselView::clicked_copy_out_btn()
+{
+    m_copy_out.prepare(device_data.cur_out_mode);
+    m_copy_out.exec();
 }
 
 void TesselView::copy_out_mode(int _source_mode, int _target_mode)

@@ -101,6 +101,7 @@ void TesselView::set_output_texts()
     ui.Input_lable->setText(pick_text("Input capture size: ", "输入截取大小：") + port_name());
     ui.output_lable->setText(pick_text("Output size: ", "输出大小：") + port_name());
     set_combox_select_lau();
+    m_copy_out.apply_texts();
     // The custom row is the only preset text that changes with the language.
     if (ui.formatBox->count() > codec::kCustomFormatIndex)
         ui.formatBox->setItemText(codec::kCustomFormatIndex,
