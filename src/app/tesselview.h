@@ -160,6 +160,8 @@ public:
     struct ItemSlot {
         uint8_t present = 0;
         QPointer<itemBox> item;
+        // Closes the item and empties the slot.
+        void remove();
     };
     void create_window(int mode);
     void rebuild_items(int mode);

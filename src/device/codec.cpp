@@ -107,17 +107,6 @@ bool valid_mode(int mode)
     return mode >= 0 && mode < kModeCount;
 }
 
-// value * num / den in double precision, truncated toward zero; 0 when den is 0.
-int32_t scale(int32_t value, int num, int den)
-{
-    if (den == 0)
-        return 0;
-    const double r = static_cast<double>(value) * num / den;
-    // Keep the conversion defined for absurd inputs instead of overflowing int.
-    constexpr double lo = std::numeric_limits<int32_t>::min();
-    constexpr double hi = std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(std::clamp(r, lo, hi));
-}
 
 constexpr ResolutionPreset kPresets[kPresetCount] = {
     {0, 1, "1440x1440@60Hz", 1440, 1440},
@@ -430,6 +419,17 @@ bool decode_wall_sizes(const QByteArray &reply, DeviceData &d)
 }
 
 // ---- Canvas conversion ----------------------------------------------------
+
+int32_t scale(int32_t value, int num, int den)
+{
+    if (den == 0)
+        return 0;
+    const double r = static_cast<double>(value) * num / den;
+    // Keep the conversion defined for absurd inputs instead of overflowing int.
+    constexpr double lo = std::numeric_limits<int32_t>::min();
+    constexpr double hi = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(std::clamp(r, lo, hi));
+}
 
 DevRect to_canvas_rect(const DevRect &out, int canvas_w, int canvas_h, int ref_w, int ref_h)
 {

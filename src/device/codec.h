@@ -53,6 +53,9 @@ bool decode_wall_sizes(const QByteArray &reply, DeviceData &d);
 
 // ---- Canvas conversion ----------------------------------------------------
 
+// value * num / den in double precision, truncated toward zero, whatever order a
+// formula writes the factors in; 0 when den is 0, clamped to the int32 range.
+int32_t scale(int32_t value, int num, int den);
 // Output pixels to canvas pixels (truncated); 0 when the reference is 0.
 DevRect to_canvas_rect(const DevRect &out, int canvas_w, int canvas_h, int ref_w, int ref_h);
 

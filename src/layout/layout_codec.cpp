@@ -31,16 +31,6 @@ char byte_of(int value)
     return static_cast<char>(value & 0xff);
 }
 
-int32_t scaled(int32_t value, int num, int den)
-{
-    if (den == 0)
-        return 0;
-    const double r = static_cast<double>(value) * num / den;
-    constexpr double lo = std::numeric_limits<int32_t>::min();
-    constexpr double hi = std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(std::clamp(r, lo, hi));
-}
-
 } // namespace
 
 // ---- Window model ---------------------------------------------------------
@@ -99,10 +89,10 @@ bool move_layer(QVector<int32_t> &layers, int win, bool to_top)
 DevRect to_device_rect(const DevRect &canvas, int canvas_w, int canvas_h, int ref_w, int ref_h)
 {
     DevRect r;
-    r.x = scaled(canvas.x, ref_w, canvas_w);
-    r.y = scaled(canvas.y, ref_h, canvas_h);
-    r.w = scaled(canvas.w, ref_w, canvas_w);
-    r.h = scaled(canvas.h, ref_h, canvas_h);
+    r.x = scale(canvas.x, ref_w, canvas_w);
+    r.y = scale(canvas.y, ref_h, canvas_h);
+    r.w = scale(canvas.w, ref_w, canvas_w);
+    r.h = scale(canvas.h, ref_h, canvas_h);
     return r;
 }
 

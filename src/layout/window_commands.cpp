@@ -100,15 +100,8 @@ void TesselView::del_mul_win(int win_id)
     const int mode = device_data.cur_mul_mode;
     device_data.mode_data[mode].win_open[win_id] = 0;
     // The item goes only once the device was told: otherwise it stays on screen.
-    if (send_open_mask()) {
-        ItemSlot &slot = m_items[mode][win_id];
-        if (slot.present && slot.item) {
-            slot.item->close();
-            slot.item->deleteLater();
-        }
-        slot.present = 0;
-        slot.item = nullptr;
-    }
+    if (send_open_mask())
+        m_items[mode][win_id].remove();
     setEnabled(true);
 }
 
@@ -119,14 +112,8 @@ void TesselView::del_all_mul_win()
     for (uint8_t &open : device_data.mode_data[mode].win_open)
         open = 0;
     if (send_open_mask()) {
-        for (ItemSlot &slot : m_items[mode]) {
-            if (slot.present && slot.item) {
-                slot.item->close();
-                slot.item->deleteLater();
-            }
-            slot.present = 0;
-            slot.item = nullptr;
-        }
+        for (ItemSlot &slot : m_items[mode])
+            slot.remove();
     }
     setEnabled(true);
 }

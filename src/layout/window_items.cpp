@@ -4,18 +4,22 @@
 #include "layout/cled.h"
 #include "layout/itembox.h"
 
+void TesselView::ItemSlot::remove()
+{
+    if (present && item) {
+        item->close();
+        // Deferred: the item may be the sender of the running slot.
+        item->deleteLater();
+    }
+    present = 0;
+    item = nullptr;
+}
+
 void TesselView::close_all_items()
 {
     for (auto &mode : m_items) {
-        for (ItemSlot &slot : mode) {
-            if (slot.present && slot.item) {
-                slot.item->close();
-                // Deferred: the item may be the sender of the running slot.
-                slot.item->deleteLater();
-            }
-            slot.present = 0;
-            slot.item = nullptr;
-        }
+        for (ItemSlot &slot : mode)
+            slot.remove();
     }
 }
 

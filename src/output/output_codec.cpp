@@ -12,14 +12,6 @@ namespace {
 constexpr uint8_t kAllPorts = 15; // byte 8 of the output picture commands
 constexpr int kWallCount = 4;
 
-// v * scale / total in double precision, truncated; 0 when there is no total.
-int32_t scaled(int32_t v, int32_t scale, int32_t total)
-{
-    if (total == 0)
-        return 0;
-    return static_cast<int32_t>(static_cast<double>(v) * scale / total);
-}
-
 QByteArray four_value_payload(const DeviceData &d, int card, int32_t card_value,
                               const int (&wire)[4])
 {
@@ -61,8 +53,8 @@ PortRects derive_port_rects(const DevRect &unit, int wall_w, int wall_h, int fra
 {
     PortRects r;
     r.output = DevRect{0, 0, unit.w, unit.h};
-    r.input = DevRect{scaled(unit.x, frame_w, wall_w), scaled(unit.y, frame_h, wall_h),
-                      scaled(unit.w, frame_w, wall_w), scaled(unit.h, frame_h, wall_h)};
+    r.input = DevRect{scale(unit.x, frame_w, wall_w), scale(unit.y, frame_h, wall_h),
+                      scale(unit.w, frame_w, wall_w), scale(unit.h, frame_h, wall_h)};
     return r;
 }
 
