@@ -1,0 +1,86 @@
+#include "output/mosaic/mosaic_codec.h"
+
+#include <algorithm>
+
+namespace codec {
+
+int scale_trunc(int v, int s, int t)
+{
+    if (t == 0)
+        return 0;
+    return static_cast<int>(static_cast<double>(v) * s / t);
+}
+
+SizePair mosaic_canvas_size(SizePair total, int res_w, int res_h)
+{
+    if (total.w <= 0 || total.h <= 0)
+        return {0, 0};
+    // Without a resolution only the wall's own shape decides.
+    const bool relatively_tall =
+        res_w > 0 && res_h > 0 &&
+        static_cast<double>(total.h) / res_h > static_cast<double>(total.w) / res_w;
+    if (total.w <= total.h || relatively_tall)
+        return {scale_trunc(kMosaicCanvasHigh, total.w, total.h), kMosaicCanvasHigh};
+    return {kMosaicCanvasWide, scale_trunc(kMosaicCanvasWide, total.h, total.w)};
+}
+
+DevRect wall_to_canvas(const DevRect &wall, SizePair canvas, SizePair total)
+{
+    return {scale_trunc(wall.x, canvas.w, total.w), scale_trunc(wall.y, canvas.h, total.h),
+            scale_trunc(wall.w, canvas.w, total.w), scale_trunc(wall.h, canvas.h, total.h)};
+}
+
+SizePair unit_size_limit(SizePair total, int res_w, int res_h)
+{
+    if (total.w < res_w && total.h > res_h)
+        return {total.w, res_h};
+    if (total.h < res_h && total.w > res_w)
+        return {res_w, total.h};
+    if (total.w < res_w && total.h < res_h)
+        return {total.w, total.h};
+    return {res_w, res_h};
+}
+
+int clamp_to_canvas(int pos, int len, int extent)
+{
+    return std::max(0, std::min(pos, extent - len));
+}
+
+int wall_position(int canvas_pos, int canvas_len, int canvas_extent, int total, int wall_len)
+{
+    if (canvas_extent > 0 && canvas_pos + canvas_len == canvas_extent)
+        return total - wall_len;
+    return scale_trunc(canvas_pos, total, canvas_extent);
+}
+
+PortRects derive_edge_corrected(const DevRect &unit, const DevRect &canvas_rect, SizePair canvas,
+                                SizePair total, int in_w, int in_h)
+{
+    PortRects r;
+    r.out = {0, 0, unit.w, unit.h};
+    r.in.x = scale_trunc(unit.x, in_w, total.w);
+    r.in.y = scale_trunc(unit.y, in_h, total.h);
+    // A wall without size has no canvas and no edge to snap to.
+    const bool right_edge = canvas.w > 0 && canvas_rect.x + canvas_rect.w == canvas.w;
+    const bool bottom_edge = canvas.h > 0 && canvas_rect.y + canvas_rect.h == canvas.h;
+    r.in.w = right_edge ? in_w - r.in.x : scale_trunc(unit.w, in_w, total.w);
+    r.in.h = bottom_edge ? in_h - r.in.y : scale_trunc(unit.h, in_h, total.h);
+    return r;
+}
+
+SizePair mosaic_wall_total(const DeviceData &d, int mode, int wall)
+{
+    const ModeData &m = d.mode_data[mode];
+    if (d.mosaic_on && wall >= 0 && wall < kMosaicWallCount)
+        return m.wall_size[wall];
+    return {m.out_total_w, m.out_total_h};
+}
+
+SizePair mosaic_wall_canvas(const DeviceData &d, int wall)
+{
+    if (d.mosaic_on && wall >= 0 && wall < kMosaicWallCount)
+        return d.wall_canvas[wall];
+    return d.single_canvas;
+}
+
+} // namespace codec
