@@ -16,6 +16,7 @@
 #include "maintenance/maintenance_codec.h"
 #include "output/imagequality.h"
 #include "output/light.h"
+#include "output/mosaic/mosaic.h"
 #include "input/pipclass.h"
 #include "layout/copymode.h"
 #include "layout/mulattribute.h"
@@ -199,6 +200,7 @@ public:
 
     QIPLineEdit *ip_editor() const { return m_ip_editor; }
     Ui::TesselViewClass &form() { return ui; }
+    mosaic &mosaic_dialog() { return m_mosaic; }
     QSerialPort &serial_port() { return m_serial; }
     QTcpSocket &socket() { return m_socket; }
 
@@ -443,6 +445,7 @@ private:
     copymode m_copy_mul;
     copymode m_copy_out;
     QList<QRadioButton *> m_device_buttons;
+    mosaic m_mosaic{this};
     // Connector radio buttons of InA..InD, in indicator order, and all twelve.
     QList<QRadioButton *> m_in_a_list;
     QList<QRadioButton *> m_in_b_list;
