@@ -167,8 +167,8 @@ void TestMosaicCodec::derive_edge_corrected()
     QFETCH(int, wall_h);
     const codec::PortRects r = codec::derive_edge_corrected(unit, on_canvas, {canvas_w, canvas_h},
                                                             {wall_w, wall_h}, 3840, 2160);
-    QTEST(r.in, "in");
-    QCOMPARE(r.out, (DevRect{0, 0, unit.w, unit.h}));
+    QTEST(r.input, "in");
+    QCOMPARE(r.output, (DevRect{0, 0, unit.w, unit.h}));
 }
 
 void TestMosaicCodec::wall_total_follows_wall_mode()

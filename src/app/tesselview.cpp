@@ -101,6 +101,7 @@ TesselView::TesselView(QWidget *parent)
     // topic) come last.
     setup_led_page();
     build_indicator_lists();
+    setup_mosaic_editor();
 }
 
 TesselView::~TesselView() = default;

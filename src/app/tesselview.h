@@ -244,6 +244,7 @@ public slots:
     void set_out_Color_command();
     void clicked_pushBtn_LD();
     void set_outA_outB_LD();
+    void clicked_fast_splicing_btn();
 
 public slots:
     void connectSeralPort();
@@ -397,6 +398,8 @@ private:
     void setup_output_page();
     void setup_led_page();
     void setup_output_dialogs();
+    // Fast mosaic editor (output/mosaic/)
+    void setup_mosaic_editor();
     void setup_output_page_for_mode();
     void fill_resolution_lists();
     void read_led_sizes();

@@ -56,24 +56,18 @@ int wall_position(int canvas_pos, int canvas_len, int canvas_extent, int total, 
 PortRects derive_edge_corrected(const DevRect &unit, const DevRect &canvas_rect, SizePair canvas,
                                 SizePair total, int in_w, int in_h)
 {
-    PortRects r;
-    r.out = {0, 0, unit.w, unit.h};
-    r.in.x = scale_trunc(unit.x, in_w, total.w);
-    r.in.y = scale_trunc(unit.y, in_h, total.h);
+    PortRects r = derive_port_rects(unit, total.w, total.h, in_w, in_h);
     // A wall without size has no canvas and no edge to snap to.
-    const bool right_edge = canvas.w > 0 && canvas_rect.x + canvas_rect.w == canvas.w;
-    const bool bottom_edge = canvas.h > 0 && canvas_rect.y + canvas_rect.h == canvas.h;
-    r.in.w = right_edge ? in_w - r.in.x : scale_trunc(unit.w, in_w, total.w);
-    r.in.h = bottom_edge ? in_h - r.in.y : scale_trunc(unit.h, in_h, total.h);
+    if (canvas.w > 0 && canvas_rect.x + canvas_rect.w == canvas.w)
+        r.input.w = in_w - r.input.x;
+    if (canvas.h > 0 && canvas_rect.y + canvas_rect.h == canvas.h)
+        r.input.h = in_h - r.input.y;
     return r;
 }
 
 SizePair mosaic_wall_total(const DeviceData &d, int mode, int wall)
 {
-    const ModeData &m = d.mode_data[mode];
-    if (d.mosaic_on && wall >= 0 && wall < kMosaicWallCount)
-        return m.wall_size[wall];
-    return {m.out_total_w, m.out_total_h};
+    return wall_total(d.mode_data[mode], d.mosaic_on != 0, wall);
 }
 
 SizePair mosaic_wall_canvas(const DeviceData &d, int wall)

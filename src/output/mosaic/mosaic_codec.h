@@ -6,6 +6,7 @@
 // by a size that may be 0 yields 0 instead.
 
 #include "device/device_data.h"
+#include "output/output_codec.h"
 
 namespace codec {
 
@@ -37,11 +38,6 @@ int clamp_to_canvas(int pos, int len, int extent);
 // touches the far canvas edge ends exactly at the wall's edge, whatever the
 // truncation of the scaling did.
 int wall_position(int canvas_pos, int canvas_len, int canvas_extent, int total, int wall_len);
-
-struct PortRects {
-    DevRect in;
-    DevRect out;
-};
 
 // Input capture and output rectangles of a port whose unit screen is unit in
 // a wall of total size, with the unit's canvas rectangle on a canvas: like

@@ -126,8 +126,8 @@ void mosaic::change_out_2_led_size(int _out_id, int _win_id, int _len)
         copy.wall_rect, copy.canvas_rect, codec::mosaic_wall_canvas(device_data, m_shown_wall),
         codec::mosaic_wall_total(device_data, mode, m_shown_wall), device_data.in_frame_w,
         device_data.in_frame_h);
-    m.led_in_rect[card][port] = rects.in;
-    m.led_out_rect[card][port] = rects.out;
+    m.led_in_rect[card][port] = rects.input;
+    m.led_out_rect[card][port] = rects.output;
 
     setEnabled(false);
     emit select_port_signal(card, port);
