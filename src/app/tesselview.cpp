@@ -97,11 +97,11 @@ TesselView::TesselView(QWidget *parent)
 
     connectSetBtn();
 
-    // LED page signals (output topic), then the input indicator lists (input
-    // topic) come last.
+    // LED page signals and the fast mosaic editor (output topic), then the
+    // input indicator lists (input topic) come last.
     setup_led_page();
-    build_indicator_lists();
     setup_mosaic_editor();
+    build_indicator_lists();
 }
 
 TesselView::~TesselView() = default;

@@ -18,7 +18,6 @@ namespace {
 constexpr int kUnitRectsWaitMs = 500;
 constexpr int kDerivedRectsWaitMs = 500;
 constexpr int kLedSizeWaitMs = 300;
-constexpr int kWallCount = 4;
 constexpr int kUnitCount = kOutputCardCount * kPortCount;
 
 // Non-numeric text reads as 0.
@@ -88,7 +87,7 @@ void TesselView::set_combox_select_lau()
 {
     const int current = ui.comboBo_select->currentIndex();
     ui.comboBo_select->clear();
-    for (int wall = 1; wall <= kWallCount; ++wall)
+    for (int wall = 1; wall <= codec::kWallCount; ++wall)
         ui.comboBo_select->addItem(pick_text("LED Wall %1", "拼接屏 %1").arg(wall));
     ui.comboBo_select->setCurrentIndex(current < 0 ? 0 : current);
 }
@@ -125,7 +124,7 @@ void TesselView::read_led_sizes()
 
 void TesselView::activated_comboBo_select(int index)
 {
-    if (index < 0 || index >= kWallCount)
+    if (index < 0 || index >= codec::kWallCount)
         return;
     const SizePair &wall = device_data.mode_data[device_data.cur_out_mode].wall_size[index];
     ui.wEdit->setText(QString::number(wall.w));
@@ -153,7 +152,7 @@ void TesselView::rev_total_size_signal(int _index)
 {
     const ModeData &m = device_data.mode_data[device_data.cur_out_mode];
     if (device_data.mosaic_on) {
-        const SizePair &wall = m.wall_size[std::clamp(_index, 0, kWallCount - 1)];
+        const SizePair &wall = m.wall_size[std::clamp(_index, 0, codec::kWallCount - 1)];
         transmit(proto::kCmdLedSize, codec::led_wall_payload(wall.w, wall.h, _index),
                  TxWait::delay(proto::kWaitLedWallSize, kLedSizeWaitMs));
     } else {

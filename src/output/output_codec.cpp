@@ -10,7 +10,6 @@ namespace codec {
 namespace {
 
 constexpr uint8_t kAllPorts = 15; // byte 8 of the output picture commands
-constexpr int kWallCount = 4;
 
 QByteArray four_value_payload(const DeviceData &d, int card, int32_t card_value,
                               const int (&wire)[4])

@@ -23,6 +23,8 @@ QString led_screen_key(int index);
 
 // ---- LED walls -------------------------------------------------------------
 
+constexpr int kWallCount = 4; // walls of one output mode in four-wall mode
+
 struct PortRects {
     DevRect input;
     DevRect output;

@@ -7,6 +7,7 @@
 #include "output/mosaic/cframe.h"
 #include "output/mosaic/ledscreen.h"
 #include "output/mosaic/mosaic_codec.h"
+#include "output/mosaic/unit_style.h"
 #include "output/mosaic/winclass.h"
 #include "widgets/bounded_validator.h"
 
@@ -54,7 +55,7 @@ void mosaic::apply_texts()
         "操作步聚：1、右键创建单元屏。2、移动至对应位置。3、右键单元屏选择输出端口。"));
     const int current = ui.comboBo_select->currentIndex();
     ui.comboBo_select->clear();
-    for (int wall = 0; wall < codec::kMosaicWallCount; ++wall)
+    for (int wall = 0; wall < codec::kWallCount; ++wall)
         ui.comboBo_select->addItem(wall_name(wall));
     ui.comboBo_select->setCurrentIndex(current < 0 ? 0 : current);
     ui.label_panel->setText(wall_name(m_shown_wall));
@@ -86,22 +87,12 @@ void mosaic::show_wall_totals()
 
 void mosaic::clear_items()
 {
-    // Items may be the sender of the signal being handled: destroyed later.
     for (const PortUnit &u : m_port_units)
-        if (u.item) {
-            u.item->hide();
-            u.item->deleteLater();
-        }
+        discard_item(u.item);
     for (const CopyUnit &u : m_copy_units)
-        if (u.item) {
-            u.item->hide();
-            u.item->deleteLater();
-        }
+        discard_item(u.item);
     for (const QPointer<cframe> &c : m_canvases)
-        if (c) {
-            c->hide();
-            c->deleteLater();
-        }
+        discard_item(c);
     m_port_units.clear();
     m_copy_units.clear();
     m_canvases.clear();
@@ -109,7 +100,7 @@ void mosaic::clear_items()
 
 void mosaic::make_canvases()
 {
-    const int count = device_data.mosaic_on ? codec::kMosaicWallCount : 1;
+    const int count = device_data.mosaic_on ? codec::kWallCount : 1;
     const int mode = device_data.cur_out_mode;
     for (int wall = 0; wall < count; ++wall) {
         const SizePair size =
@@ -136,7 +127,7 @@ void mosaic::show_only_canvas(int wall)
 
 void mosaic::activated_comboBo_select(int index)
 {
-    if (index < 0 || index >= codec::kMosaicWallCount)
+    if (index < 0 || index >= codec::kWallCount)
         return;
     m_shown_wall = index;
     ui.label_panel->setText(wall_name(index));

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QVector>
+#include <functional>
 
 #include "device/device_data.h"
 #include "output/mosaic/ledsize.h"
@@ -81,6 +82,9 @@ private:
     ledscreen *add_port_unit(int card, int port, int wall, const DevRect &wall_rect,
                              const DevRect &canvas_rect);
     void remove_units_of_wall(int wall);
+    // Closes the units that match and drops them from their list.
+    void remove_port_units(const std::function<bool(const PortUnit &)> &match);
+    void remove_copy_units(const std::function<bool(const CopyUnit &)> &match);
     void show_only_canvas(int wall);
     QString wall_name(int wall) const;
     void show_wall_totals();

@@ -2,14 +2,9 @@
 
 #include <algorithm>
 
-namespace codec {
+#include "device/codec.h"
 
-int scale_trunc(int v, int s, int t)
-{
-    if (t == 0)
-        return 0;
-    return static_cast<int>(static_cast<double>(v) * s / t);
-}
+namespace codec {
 
 SizePair mosaic_canvas_size(SizePair total, int res_w, int res_h)
 {
@@ -20,14 +15,14 @@ SizePair mosaic_canvas_size(SizePair total, int res_w, int res_h)
         res_w > 0 && res_h > 0 &&
         static_cast<double>(total.h) / res_h > static_cast<double>(total.w) / res_w;
     if (total.w <= total.h || relatively_tall)
-        return {scale_trunc(kMosaicCanvasHigh, total.w, total.h), kMosaicCanvasHigh};
-    return {kMosaicCanvasWide, scale_trunc(kMosaicCanvasWide, total.h, total.w)};
+        return {scale(kMosaicCanvasHigh, total.w, total.h), kMosaicCanvasHigh};
+    return {kMosaicCanvasWide, scale(kMosaicCanvasWide, total.h, total.w)};
 }
 
 DevRect wall_to_canvas(const DevRect &wall, SizePair canvas, SizePair total)
 {
-    return {scale_trunc(wall.x, canvas.w, total.w), scale_trunc(wall.y, canvas.h, total.h),
-            scale_trunc(wall.w, canvas.w, total.w), scale_trunc(wall.h, canvas.h, total.h)};
+    return {scale(wall.x, canvas.w, total.w), scale(wall.y, canvas.h, total.h),
+            scale(wall.w, canvas.w, total.w), scale(wall.h, canvas.h, total.h)};
 }
 
 SizePair unit_size_limit(SizePair total, int res_w, int res_h)
@@ -50,7 +45,7 @@ int wall_position(int canvas_pos, int canvas_len, int canvas_extent, int total, 
 {
     if (canvas_extent > 0 && canvas_pos + canvas_len == canvas_extent)
         return total - wall_len;
-    return scale_trunc(canvas_pos, total, canvas_extent);
+    return scale(canvas_pos, total, canvas_extent);
 }
 
 PortRects derive_edge_corrected(const DevRect &unit, const DevRect &canvas_rect, SizePair canvas,
@@ -72,9 +67,17 @@ SizePair mosaic_wall_total(const DeviceData &d, int mode, int wall)
 
 SizePair mosaic_wall_canvas(const DeviceData &d, int wall)
 {
-    if (d.mosaic_on && wall >= 0 && wall < kMosaicWallCount)
+    if (d.mosaic_on && wall >= 0 && wall < kWallCount)
         return d.wall_canvas[wall];
     return d.single_canvas;
+}
+
+MosaicUnit *find_unit(QVector<MosaicUnit> &units, int id)
+{
+    for (MosaicUnit &u : units)
+        if (u.id == id)
+            return &u;
+    return nullptr;
 }
 
 } // namespace codec

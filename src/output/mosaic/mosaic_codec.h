@@ -13,12 +13,8 @@ namespace codec {
 // Canvas limits: a wall canvas is this high or this wide.
 constexpr int kMosaicCanvasHigh = 550;
 constexpr int kMosaicCanvasWide = 940;
-constexpr int kMosaicWallCount = 4;
 // Smallest unit screen the editor accepts, in wall pixels.
 constexpr int kMinUnitSize = 8;
-
-// v * s / t in double precision, truncated toward zero; 0 when t is 0.
-int scale_trunc(int v, int s, int t);
 
 // Canvas of a wall of total W x H for the output resolution res: 550 high when
 // the wall is not wider than high or relatively taller than the resolution,
@@ -50,5 +46,8 @@ PortRects derive_edge_corrected(const DevRect &unit, const DevRect &canvas_rect,
 SizePair mosaic_wall_total(const DeviceData &d, int mode, int wall);
 // Canvas of a wall: wall_canvas in four-wall mode, else single_canvas.
 SizePair mosaic_wall_canvas(const DeviceData &d, int wall);
+
+// The record of a unit in the editor's unit list; null when there is none.
+MosaicUnit *find_unit(QVector<MosaicUnit> &units, int id);
 
 } // namespace codec

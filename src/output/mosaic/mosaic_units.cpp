@@ -5,28 +5,8 @@
 #include "output/mosaic/ledscreen.h"
 #include "output/mosaic/mosaic.h"
 #include "output/mosaic/mosaic_codec.h"
+#include "output/mosaic/unit_style.h"
 #include "output/mosaic/winclass.h"
-
-namespace {
-
-// Items may be the sender of the signal being handled: destroyed later.
-void discard(QWidget *item)
-{
-    if (item) {
-        item->hide();
-        item->deleteLater();
-    }
-}
-
-const MosaicUnit *unit_record(int id)
-{
-    for (const MosaicUnit &u : device_data.unit_list)
-        if (u.id == id)
-            return &u;
-    return nullptr;
-}
-
-} // namespace
 
 void mosaic::place_port_units()
 {
@@ -38,8 +18,7 @@ void mosaic::place_port_units()
             int wall = 0;
             // A damaged settings file must not put a unit on a wall that does not exist.
             if (device_data.mosaic_on)
-                wall =
-                    qBound(0, m.led_screen[card * kPortCount + port], codec::kMosaicWallCount - 1);
+                wall = qBound(0, m.led_screen[card * kPortCount + port], codec::kWallCount - 1);
             const SizePair total =
                 codec::mosaic_wall_total(device_data, device_data.cur_out_mode, wall);
             const DevRect &unit = m.unit_rect[card][port];
@@ -99,7 +78,7 @@ void mosaic::create_led_copy(int _w, int _h)
 
 void mosaic::change_out_2_led_size(int _out_id, int _win_id, int _len)
 {
-    const MosaicUnit *found = unit_record(_len);
+    const MosaicUnit *found = codec::find_unit(device_data.unit_list, _len);
     if (!found)
         return;
     const MosaicUnit copy = *found;
@@ -108,11 +87,7 @@ void mosaic::change_out_2_led_size(int _out_id, int _win_id, int _len)
     const int mode = device_data.cur_out_mode;
     ModeData &m = device_data.mode_data[mode];
 
-    for (int i = m_port_units.size() - 1; i >= 0; --i)
-        if (m_port_units[i].card == card && m_port_units[i].port == port) {
-            discard(m_port_units[i].item);
-            m_port_units.removeAt(i);
-        }
+    remove_port_units([&](const PortUnit &u) { return u.card == card && u.port == port; });
     m.unit_rect[card][port] = copy.wall_rect;
     m.mosaic_rects[card][port] = copy.canvas_rect;
     del_out_2_led(_len);
@@ -136,12 +111,7 @@ void mosaic::change_out_2_led_size(int _out_id, int _win_id, int _len)
 
 void mosaic::del_out_2_led(int _index)
 {
-    for (int i = m_copy_units.size() - 1; i >= 0; --i)
-        if (m_copy_units[i].id == _index) {
-            discard(m_copy_units[i].item);
-            m_copy_units.removeAt(i);
-            --m_copy_unit_count;
-        }
+    remove_copy_units([&](const CopyUnit &u) { return u.id == _index; });
 }
 
 void mosaic::up_copy_win(int _index)
@@ -153,11 +123,7 @@ void mosaic::up_copy_win(int _index)
 
 void mosaic::del_win_select(int _index)
 {
-    for (int i = m_port_units.size() - 1; i >= 0; --i)
-        if (m_port_units[i].id == _index) {
-            discard(m_port_units[i].item);
-            m_port_units.removeAt(i);
-        }
+    remove_port_units([&](const PortUnit &u) { return u.id == _index; });
 }
 
 void mosaic::del_all_2_win()
@@ -167,14 +133,24 @@ void mosaic::del_all_2_win()
 
 void mosaic::remove_units_of_wall(int wall)
 {
+    remove_port_units([&](const PortUnit &u) { return u.wall == wall; });
+    remove_copy_units([&](const CopyUnit &u) { return u.wall == wall; });
+}
+
+void mosaic::remove_port_units(const std::function<bool(const PortUnit &)> &match)
+{
     for (int i = m_port_units.size() - 1; i >= 0; --i)
-        if (m_port_units[i].wall == wall) {
-            discard(m_port_units[i].item);
+        if (match(m_port_units[i])) {
+            discard_item(m_port_units[i].item);
             m_port_units.removeAt(i);
         }
+}
+
+void mosaic::remove_copy_units(const std::function<bool(const CopyUnit &)> &match)
+{
     for (int i = m_copy_units.size() - 1; i >= 0; --i)
-        if (m_copy_units[i].wall == wall) {
-            discard(m_copy_units[i].item);
+        if (match(m_copy_units[i])) {
+            discard_item(m_copy_units[i].item);
             m_copy_units.removeAt(i);
             --m_copy_unit_count;
         }

@@ -29,3 +29,11 @@ QString port_name(int card, int port)
 {
     return QStringLiteral("%1:DVI-%2").arg(card == 0 ? "OutA" : "OutB").arg(port + 1);
 }
+
+void discard_item(QWidget *item)
+{
+    if (item) {
+        item->hide();
+        item->deleteLater();
+    }
+}

@@ -22,14 +22,6 @@ const PortSlot kPortSlots[kOutputCardCount][kPortCount] = {
      &winClass::triggered_dvi_3_outB, &winClass::triggered_dvi_4_outB},
 };
 
-MosaicUnit *unit_record(int id)
-{
-    for (MosaicUnit &u : device_data.unit_list)
-        if (u.id == id)
-            return &u;
-    return nullptr;
-}
-
 } // namespace
 
 winClass::winClass(int number, int wall, int id, QWidget *parent)
@@ -120,7 +112,7 @@ void winClass::mouseDoubleClickEvent(QMouseEvent *event)
 void winClass::drag_to(const QPoint &global)
 {
     emit up_copy_win_signal(m_id);
-    MosaicUnit *record = unit_record(m_id);
+    MosaicUnit *record = codec::find_unit(device_data.unit_list, m_id);
     if (!record)
         return;
     const SizePair canvas = codec::mosaic_wall_canvas(device_data, m_wall);
