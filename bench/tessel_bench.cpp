@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/tesselview.h"
+#include "device/ccwaitdialog.h"
 #include "device/device_data.h"
 #include "device/protocol.h"
 #include "sim_server.h"
@@ -190,7 +191,9 @@ public:
         QFile::remove(file_path());
         FileDialogAnswerer files(file_path());
         m_view.form().exportBtn->click();
-        return QFile::exists(file_path()) && m_view.isEnabled() && !m_view.busy_dialog();
+        // The closed dialog goes later (deleteLater), so ask whether it is still shown.
+        const CCWaitDialog *busy = m_view.busy_dialog();
+        return QFile::exists(file_path()) && m_view.isEnabled() && !(busy && busy->isVisible());
     }
 
     // The whole import of the last export, to the end of the read-back.
