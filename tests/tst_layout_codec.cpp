@@ -32,7 +32,6 @@ private slots:
     void layers_and_conversions();
     void window_frames_data();
     void window_frames();
-    void zones();
     void texts();
 };
 
@@ -125,22 +124,6 @@ void TestLayoutCodec::window_frames()
     QFETCH(QByteArray, built);
     QFETCH(QByteArray, expected);
     QCOMPARE(built.toHex(), expected.toHex());
-}
-
-void TestLayoutCodec::zones()
-{
-    // {x, y, width, zone, cursor} on an item 100 high; the edge bands are driven
-    // with the mouse in the item tests.
-    static const int kRows[][5] = {
-        {0, 0, 100, 11, Qt::SizeFDiagCursor},  {99, 0, 100, 13, Qt::SizeBDiagCursor},
-        {0, 99, 100, 31, Qt::SizeBDiagCursor}, {99, 99, 100, 33, Qt::SizeFDiagCursor},
-        {50, 0, 100, 12, Qt::SizeVerCursor},   {0, 50, 100, 21, Qt::SizeHorCursor},
-        {50, 50, 100, 22, Qt::OpenHandCursor}, {10, 50, 15, 23, Qt::SizeHorCursor},
-    };
-    for (const auto &r : kRows) {
-        QCOMPARE(codec::item_zone(r[0], r[1], r[2], 100), r[3]);
-        QCOMPARE(int(codec::zone_cursor(r[3])), r[4]);
-    }
 }
 
 void TestLayoutCodec::texts()

@@ -33,12 +33,9 @@ private slots:
 
     void drags_data();
     void drags();
-    void click_without_movement_commits_once();
-    void labels_act_on_item();
-    void sources_submenu_lists_fitted_cards_of_the_pair();
+    void labels_and_menus();
     void colours_repeat_with_the_same_actions();
-    void trimming_bounds_follow_the_other_edit();
-    void trimming_save_takes_only_acceptable_values();
+    void trimming_dialog();
     void border_values();
 
 private:
@@ -123,6 +120,7 @@ void TestLayoutWidgets::drags_data()
     row("corner past the opposite edges", {100, 100, 200, 100}, {195, 95}, {-400, -300},
         {100, 100, 2, 2});
     row("left edge past the right", {100, 100, 200, 100}, {2, 50}, {500, 0}, {298, 100, 2, 100});
+    row("click without movement", {100, 50, 200, 100}, {50, 50}, {0, 0}, {100, 50, 200, 100});
 }
 
 void TestLayoutWidgets::drags()
@@ -133,6 +131,7 @@ void TestLayoutWidgets::drags()
     QFETCH(QRect, after);
     itemBox *box = place_item(start);
     QVERIFY(box);
+    device_data.mode_data[0].win_in[0] = {5, 6, 7, 8};
     QSignalSpy released(box, &itemBox::change_wins_size_signal);
     const QPoint end = box->mapToGlobal(press) + by;
     QTest::mousePress(box, Qt::LeftButton, {}, press);
@@ -144,28 +143,14 @@ void TestLayoutWidgets::drags()
     QCOMPARE(box->geometry(), after);
     const DevRect &c = device_data.mode_data[0].win_canvas[0];
     QCOMPARE(QRect(c.x, c.y, c.w, c.h), after);
-    QCOMPARE(released.count(), 1);
-}
-
-void TestLayoutWidgets::click_without_movement_commits_once()
-{
-    itemBox *box = place_item({100, 50, 200, 100});
-    QVERIFY(box);
-    device_data.mode_data[0].win_in[0] = {5, 6, 7, 8};
-    QSignalSpy released(box, &itemBox::change_wins_size_signal);
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(50, 50));
-    QCOMPARE(released.count(), 1);
-    QCOMPARE(released.at(0).at(0).toInt(), 0);
-    QCOMPARE(box->geometry(), QRect(100, 50, 200, 100));
-    // Committed without a link: output pixels from the canvas, full-picture crop.
-    QCOMPARE(device_data.mode_data[0].win_out[0], (DevRect{471, 197, 942, 394}));
+    QCOMPARE(released.count(), 1); // one rectangle command per press and release
+    // Committed with the full-picture crop; a release with no press does nothing.
     QCOMPARE(device_data.mode_data[0].win_in[0], (DevRect{0, 0, 3840, 2160}));
-    // A release with no press in progress does nothing.
     QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(50, 50));
     QCOMPARE(released.count(), 1);
 }
 
-void TestLayoutWidgets::labels_act_on_item()
+void TestLayoutWidgets::labels_and_menus()
 {
     itemBox *box = place_item({100, 100, 200, 100});
     QVERIFY(box);
@@ -181,12 +166,8 @@ void TestLayoutWidgets::labels_act_on_item()
     QVERIFY(menu_texts(box, source->mapTo(box, source->rect().center())).contains("Sources"));
     // An empty part of the canvas has its own menu.
     QCOMPARE(menu_texts(m_s.view->canvas(0), QPoint(810, 540)), (QStringList{"New", "Delete All"}));
-}
 
-void TestLayoutWidgets::sources_submenu_lists_fitted_cards_of_the_pair()
-{
-    itemBox *box = place_item({100, 100, 200, 100});
-    QVERIFY(box);
+    // The sources submenu: fitted cards of the window's pair, named by connector.
     device_data.in_card_present[0] = device_data.in_card_present[1] = 1;
     device_data.in_source[0] = device_data.in_source[1] = 3;
     device_data.in_vga[1] = 1;
@@ -217,10 +198,9 @@ void TestLayoutWidgets::colours_repeat_with_the_same_actions()
     const QStringList first = run();
     QCOMPARE(run(), first);
     QVERIFY(first[0] != first[1]);
-    QVERIFY(first[0].startsWith(QStringLiteral("QLineEdit{background-color: rgba(")));
 }
 
-void TestLayoutWidgets::trimming_bounds_follow_the_other_edit()
+void TestLayoutWidgets::trimming_dialog()
 {
     trimmingDlg &dlg = m_s.view->trimming_dialog();
     auto &ui = dlg.form();
@@ -238,16 +218,10 @@ void TestLayoutWidgets::trimming_bounds_follow_the_other_edit()
     type_into(ui.outxEdit, "3000");
     QCOMPARE(type_into(ui.outwEdit, "841"), QStringLiteral("84"));
     QCOMPARE(type_into(ui.outwEdit, "840"), QStringLiteral("840"));
-    auto *width = qobject_cast<const QIntValidator *>(ui.outwEdit->validator());
-    QVERIFY(width && width->bottom() == 8);
-}
 
-void TestLayoutWidgets::trimming_save_takes_only_acceptable_values()
-{
+    // Save takes only acceptable values, then moves the item.
     device_data.mode_data[0].win_open[3] = 1;
     m_s.view->rebuild_items(0);
-    trimmingDlg &dlg = m_s.view->trimming_dialog();
-    auto &ui = dlg.form();
     dlg.show();
     dlg.fill(3);
     QSignalSpy saved(&dlg, &trimmingDlg::set_win_size_signal);
@@ -277,7 +251,6 @@ void TestLayoutWidgets::border_values()
     QVERIFY(ui.checkBox->isChecked());
     QCOMPARE(ui.llabel->text(), QStringLiteral("Gray"));
     QCOMPARE(type_into(ui.sEdit, "128"), QStringLiteral("12"));
-    QCOMPARE(type_into(ui.rEdit, "256"), QStringLiteral("25"));
     QSignalSpy frame(&dlg, &mulAttribute::clicked_frameBtn_signal);
     ui.checkBox->setChecked(false);
     type_into(ui.rEdit, "10");
