@@ -1,24 +1,20 @@
 // Export, import and initialization as the operator meets them: the questions,
-// the resolution check, a chain whose acknowledgement never comes, and the
-// progress line of the busy dialog. The full round trip has its own tests.
+// the resolution check, a chain whose acknowledgement never comes, and on both
+// links the full round trip: back up a device, initialize it, restore the file.
 
 #include <QFile>
+#include <QJsonArray>
+#include <QtTest>
 
+#include "device/codec.h"
 #include "maintenance/maintenance_codec.h"
-#include "maintenance_session.h"
 #include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
+#include "support/sim_session.h"
 
 namespace {
 
 constexpr int kShortBoundMs = 1500;
-
-void add_link_rows()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("network") << false;
-    QTest::newRow("serial") << true;
-}
 
 // A configuration file holding the records as they stand, with some lines changed.
 QString write_file(const QString &path, const QMap<int, int> &changes)
@@ -27,10 +23,47 @@ QString write_file(const QString &path, const QMap<int, int> &changes)
     for (auto it = changes.begin(); it != changes.end(); ++it)
         values[size_t(it.key())] = it.value();
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(codec::write_config_file(values));
-    return path;
+    return file.open(QIODevice::WriteOnly) && file.write(codec::write_config_file(values)) > 0
+               ? path
+               : QString();
+}
+
+// Notes each new progress text of the busy dialog while long work runs.
+struct ProgressWatcher {
+    explicit ProgressWatcher(TesselView *view)
+    {
+        QObject::connect(&timer, &QTimer::timeout, &timer, [this, view] {
+            CCWaitDialog *dialog = view->busy_dialog();
+            const QString text = dialog ? dialog->progress_text() : QString();
+            if (!text.isEmpty() && seen.value(seen.size() - 1) != text)
+                seen.append(text);
+        });
+        timer.start(20);
+    }
+    QStringList seen;
+    QTimer timer;
+};
+
+// The first field that the configuration file carries in which two devices differ.
+QString carried_difference(const sim::SimImage &a, const sim::SimImage &b)
+{
+    const QJsonObject x = a.to_json();
+    const QJsonObject y = b.to_json();
+    const QJsonObject x_tables = x["tables"].toObject(); // every table travels
+    for (const QString &key : x_tables.keys())
+        if (x_tables[key] != y["tables"].toObject()[key])
+            return key;
+    if (x["status"].toObject()["switch_effect"] != y["status"].toObject()["switch_effect"])
+        return QStringLiteral("switch_effect");
+    for (int m = 0; m < sim::kModes; ++m) {
+        const QJsonObject xm = x["modes"].toArray()[m].toObject();
+        const QJsonObject ym = y["modes"].toArray()[m].toObject();
+        for (const char *key : {"win_in", "win_out", "win_source", "win_layers", "layer_code",
+                                "win_open", "led_in_rect", "led_out_rect"})
+            if (xm[key] != ym[key])
+                return QStringLiteral("mode %1 %2").arg(m).arg(key);
+    }
+    return QString();
 }
 
 } // namespace
@@ -42,127 +75,89 @@ class TestMaintenance : public QObject
 private slots:
     void cleanup() { m_s.stop(); }
 
-    void buttons_need_a_link();
-    void export_cancelled_sends_nothing();
-    void import_answered_no_changes_nothing();
-    void import_resolution_mismatch_data();
-    void import_resolution_mismatch();
-    void import_missing_ack_ends_at_bound_data();
+    void declined_and_stopped_actions_send_nothing();
     void import_missing_ack_ends_at_bound();
-    void init_answered_no_sends_nothing();
     void init_without_reply_still_disconnects();
-    void progress_line_of_busy_dialog();
+    // About a minute each with the real waits.
+    void round_trip_serial() { round_trip(true); }
+    void round_trip_network() { round_trip(false); }
 
 private:
+    void round_trip(bool serial);
+    bool start_connected(bool serial = true);
+
     SimSession m_s;
 };
 
-void TestMaintenance::buttons_need_a_link()
+bool TestMaintenance::start_connected(bool serial)
 {
-    QVERIFY(m_s.start(false));
-    ModalAnswerer boxes(QMessageBox::Yes);
-    FileDialogAnswerer files(m_s.path(QStringLiteral("x.txt")));
+    return m_s.start(serial) && m_s.connect_link();
+}
+
+void TestMaintenance::declined_and_stopped_actions_send_nothing()
+{
+    if (!m_s.start(true))
+        QSKIP("no pseudo-terminal here");
     auto &ui = m_s.view->form();
-    for (QPushButton *button : {ui.exportBtn, ui.importBtn, ui.initdevBtn})
-        QTest::mouseClick(button, Qt::LeftButton);
-    QTest::qWait(100);
-    QVERIFY(files.titles.isEmpty());
-    QVERIFY(boxes.texts.isEmpty());
-    QVERIFY(!QFile::exists(m_s.path(QStringLiteral("x.txt"))));
-    QVERIFY(m_s.sim->frame_log().isEmpty());
-}
-
-void TestMaintenance::export_cancelled_sends_nothing()
-{
-    if (!m_s.start(true))
-        QSKIP("no pseudo-terminal here");
+    {
+        // Without a link the three buttons do nothing at all.
+        ModalAnswerer boxes(QMessageBox::Yes);
+        FileDialogAnswerer files(m_s.path(QStringLiteral("x.txt")));
+        for (QPushButton *button : {ui.exportBtn, ui.importBtn, ui.initdevBtn})
+            QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(files.titles.isEmpty() && boxes.texts.isEmpty());
+    }
     QVERIFY(m_s.connect_link());
-    m_s.sim->clear_frame_log();
-    FileDialogAnswerer files{QString()};
-    QTest::mouseClick(m_s.view->form().exportBtn, Qt::LeftButton);
-    QCOMPARE(files.titles, QStringList{QStringLiteral("Export File")});
-    // The program's folder, which tests point at their own directory.
-    QCOMPARE(files.directories, QStringList{QDir(m_s.dir->path()).absolutePath()});
-    QVERIFY(m_s.sim->frame_log().isEmpty());
-    QVERIFY(!m_s.view->busy_dialog());
-}
-
-void TestMaintenance::import_answered_no_changes_nothing()
-{
-    if (!m_s.start(true))
-        QSKIP("no pseudo-terminal here");
-    QVERIFY(m_s.connect_link());
+    // The device runs format 6; the file asks for format 1.
     const QString file = write_file(m_s.path(QStringLiteral("in.txt")), {{0, 7}, {1999, 1}});
     const int brightness = device_data.in_adjust[0].brightness;
     m_s.sim->clear_frame_log();
-    ModalAnswerer boxes(QMessageBox::No);
-    FileDialogAnswerer files(file);
-    QTest::mouseClick(m_s.view->form().importBtn, Qt::LeftButton);
-    QCOMPARE(boxes.titles, QStringList{QStringLiteral("提示")});
-    QCOMPARE(device_data.in_adjust[0].brightness, brightness);
+    {
+        FileDialogAnswerer files{QString()}; // export cancelled
+        QTest::mouseClick(ui.exportBtn, Qt::LeftButton);
+        QCOMPARE(files.titles, QStringList{QStringLiteral("Export File")});
+        // The program's folder, which tests point at their own directory.
+        QCOMPARE(files.directories, QStringList{QDir(m_s.dir->path()).absolutePath()});
+    }
+    {
+        ModalAnswerer boxes(QMessageBox::No);
+        FileDialogAnswerer files(file);
+        QTest::mouseClick(ui.importBtn, Qt::LeftButton);
+        QCOMPARE(boxes.titles, QStringList{QStringLiteral("提示")});
+        QCOMPARE(device_data.in_adjust[0].brightness, brightness);
+    }
+    ui.eradioBtn->click();
+    {
+        ModalAnswerer boxes(QMessageBox::Yes);
+        FileDialogAnswerer files(file);
+        QTest::mouseClick(ui.importBtn, Qt::LeftButton);
+        QCOMPARE(boxes.texts.value(1), QStringLiteral("First change the resolution to 1440x1440"));
+        QCOMPARE(boxes.titles.value(1), QStringLiteral("Hint"));
+        // The records hold the file's values until the next read-back, not its resolution.
+        QCOMPARE(device_data.in_adjust[0].brightness, 7);
+        QCOMPARE(device_data.out_format, 6);
+    }
+    {
+        ModalAnswerer boxes(QMessageBox::No);
+        QTest::mouseClick(ui.initdevBtn, Qt::LeftButton);
+        QCOMPARE(boxes.texts, QStringList{QStringLiteral("Initialize the device?")});
+        QCOMPARE(boxes.titles, QStringList{QStringLiteral("Reminder")});
+    }
     QVERIFY(m_s.sim->frame_log().isEmpty());
+    QCOMPARE(device_data.serial_open, uint8_t(1));
     QVERIFY(m_s.view->isEnabled());
     QVERIFY(!m_s.view->busy_dialog());
-}
-
-void TestMaintenance::import_resolution_mismatch_data()
-{
-    QTest::addColumn<int>("format");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QString>("hint");
-    // The device runs format 6 with a custom size of 2048 x 1152.
-    QTest::newRow("other preset") << 1 << 2048 << 1152
-                                  << QStringLiteral("First change the resolution to 1440x1440");
-    QTest::newRow("custom of another size")
-        << 9 << 1000 << 500 << QStringLiteral("First change the resolution to 1000x500");
-    QTest::newRow("code without a row")
-        << 7 << 2048 << 1152 << QStringLiteral("First change the resolution to 0x0");
-}
-
-void TestMaintenance::import_resolution_mismatch()
-{
-    QFETCH(int, format);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(QString, hint);
-    if (!m_s.start(true))
-        QSKIP("no pseudo-terminal here");
-    m_s.view->form().eradioBtn->click();
-    QVERIFY(m_s.connect_link());
-    QCOMPARE(device_data.custom_res_w, 2048);
-    const QString file = write_file(m_s.path(QStringLiteral("in.txt")),
-                                    {{0, 7}, {1997, width}, {1998, height}, {1999, format}});
-    m_s.sim->clear_frame_log();
-    ModalAnswerer boxes(QMessageBox::Yes);
-    FileDialogAnswerer files(file);
-    QTest::mouseClick(m_s.view->form().importBtn, Qt::LeftButton);
-    QCOMPARE(boxes.texts,
-             (QStringList{QStringLiteral("Whether to import data to the device?"), hint}));
-    QCOMPARE(boxes.titles.value(1), QStringLiteral("Hint"));
-    QVERIFY(m_s.sim->frame_log().isEmpty());
-    QVERIFY(m_s.view->isEnabled());
-    QVERIFY(!m_s.view->busy_dialog());
-    // The records hold the file's values until the next read-back, not its resolution.
-    QCOMPARE(device_data.in_adjust[0].brightness, 7);
-    QCOMPARE(device_data.out_format, 6);
-    QCOMPARE(device_data.custom_res_w, 2048);
-}
-
-void TestMaintenance::import_missing_ack_ends_at_bound_data()
-{
-    add_link_rows();
+    QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageMultiWindow));
 }
 
 void TestMaintenance::import_missing_ack_ends_at_bound()
 {
-    QFETCH(bool, serial);
-    if (!m_s.start(serial))
+    if (!start_connected())
         QSKIP("no pseudo-terminal here");
-    QVERIFY(m_s.connect_link());
     m_s.view->set_busy_bound_ms(kShortBoundMs);
     // Format 9 with the device's own custom size passes the check, whatever the
     // device's format (6): only the custom size is compared.
+    QCOMPARE(device_data.custom_res_w, 2048);
     const QString file =
         write_file(m_s.path(QStringLiteral("in.txt")), {{1997, 2048}, {1998, 1152}, {1999, 9}});
     m_s.sim->faults().mute_commands.insert(proto::kCmdImportMode);
@@ -174,39 +169,20 @@ void TestMaintenance::import_missing_ack_ends_at_bound()
     QTRY_VERIFY_WITH_TIMEOUT(boxes.texts.size() == 2, 20000);
     QCOMPARE(boxes.texts.value(1), QStringLiteral("设备无响应！！"));
     QCOMPARE(m_s.written_commands(), (QList<int>{192, 193, 194}));
-    // The dialog stood at the first mode block when the device fell silent.
     QCOMPARE(progress.seen.last(), QStringLiteral("3 / 19"));
     QTRY_VERIFY(!m_s.view->busy_dialog());
     QVERIFY(m_s.view->isEnabled());
     QCOMPARE(device_data.serial_wait_code, 0);
-    QCOMPARE(device_data.net_wait_code, 0);
     // Nothing more leaves, and the link stays usable.
     QTest::qWait(800);
     QCOMPARE(m_s.written_commands().size(), 3);
-    QVERIFY(device_data.serial_open || device_data.net_open);
-}
-
-void TestMaintenance::init_answered_no_sends_nothing()
-{
-    if (!m_s.start(true))
-        QSKIP("no pseudo-terminal here");
-    QVERIFY(m_s.connect_link());
-    m_s.view->form().eradioBtn->click();
-    m_s.sim->clear_frame_log();
-    ModalAnswerer boxes(QMessageBox::No);
-    QTest::mouseClick(m_s.view->form().initdevBtn, Qt::LeftButton);
-    QCOMPARE(boxes.texts, QStringList{QStringLiteral("Initialize the device?")});
-    QCOMPARE(boxes.titles, QStringList{QStringLiteral("Reminder")});
-    QVERIFY(m_s.sim->frame_log().isEmpty());
     QCOMPARE(device_data.serial_open, uint8_t(1));
-    QCOMPARE(m_s.view->form().stackedWidget->currentIndex(), int(TesselView::kPageMultiWindow));
 }
 
 void TestMaintenance::init_without_reply_still_disconnects()
 {
-    if (!m_s.start(true))
+    if (!start_connected())
         QSKIP("no pseudo-terminal here");
-    QVERIFY(m_s.connect_link());
     m_s.view->set_busy_bound_ms(kShortBoundMs);
     m_s.sim->faults().mute_commands.insert(proto::kCmdDeviceInit);
     m_s.sim->clear_frame_log();
@@ -224,17 +200,71 @@ void TestMaintenance::init_without_reply_still_disconnects()
     QCOMPARE(device_data.mode_data[3].win_out[0], before);
 }
 
-void TestMaintenance::progress_line_of_busy_dialog()
+void TestMaintenance::round_trip(bool serial)
 {
-    QVERIFY(m_s.start(false));
-    CCWaitDialog plain(QStringLiteral("Switching input signal...."), m_s.view.get());
-    QCOMPARE(plain.progress_text(), QString());
-    CCWaitDialog dialog(QStringLiteral("Exporting data, please wait a moment...."), m_s.view.get());
-    dialog.set_progress(12, 32);
-    QCOMPARE(dialog.progress_text(), QStringLiteral("12 / 32"));
-    dialog.set_progress(40, 32);
-    QCOMPARE(dialog.progress_text(), QStringLiteral("32 / 32"));
-    QCOMPARE(dialog.message(), QStringLiteral("Exporting data, please wait a moment...."));
+    if (!start_connected(serial))
+        QSKIP("this link cannot be offered here");
+    auto &ui = m_s.view->form();
+    // What the operator has looked at before: the input cards (Video Input page)
+    // and the window picture values and borders (window attribute dialog).
+    ui.inputBtn->click();
+    QCOMPARE(m_s.view->direct_read(proto::kReadWinAdjust, 0), proto::kWinAdjustReplyLength);
+    QVERIFY(codec::decode_win_adjust(m_s.view->rx_reply(), device_data));
+    QCOMPARE(m_s.view->direct_read(proto::kReadWinBorders, 0), proto::kWinBordersReplyLength);
+    QVERIFY(codec::decode_win_borders(m_s.view->rx_reply(), device_data));
+    const sim::SimImage original = m_s.sim->image();
+
+    const QString file = m_s.path(QStringLiteral("backup.txt"));
+    {
+        FileDialogAnswerer files(file);
+        ProgressWatcher progress(m_s.view.get());
+        QTest::mouseClick(ui.exportBtn, Qt::LeftButton);
+        QCOMPARE(files.filters, QStringList{QStringLiteral("Files(*.txt)")});
+        QCOMPARE(progress.seen.first(), QStringLiteral("1 / 32"));
+        QCOMPARE(progress.seen.last(), QStringLiteral("32 / 32"));
+    }
+    QTRY_VERIFY(!m_s.view->busy_dialog());
+    QVERIFY(m_s.view->isEnabled());
+    QFile exported(file);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    const QByteArray text = exported.readAll();
+    QCOMPARE(text.count('\n'), 2000);
+    QCOMPARE(codec::read_config_file(text)[1999], original.out_format);
+
+    // Initialize: the device forgets everything, the program lets go of it.
+    {
+        ModalAnswerer boxes(QMessageBox::Yes);
+        QTest::mouseClick(ui.initdevBtn, Qt::LeftButton);
+        QCOMPARE(boxes.texts, (QStringList{QStringLiteral("是否将初始化设备?"),
+                                           QStringLiteral("请重启设备！！")}));
+    }
+    QVERIFY(!device_data.serial_open && !device_data.net_open);
+    QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
+    QCOMPARE(device_data.mode_data[2].win_out[1], (DevRect{1920, 0, 1920, 1080}));
+    QVERIFY(!carried_difference(original, m_s.sim->image()).isEmpty());
+
+    // Restore.
+    QVERIFY(m_s.connect_link());
+    m_s.sim->clear_frame_log();
+    {
+        ModalAnswerer boxes(QMessageBox::Yes);
+        FileDialogAnswerer files(file);
+        ProgressWatcher progress(m_s.view.get());
+        QTest::mouseClick(ui.importBtn, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_s.view->busy_dialog(), 60000);
+        QCOMPARE(files.titles, QStringList{QStringLiteral("Import File")});
+        QCOMPARE(boxes.texts, QStringList{QStringLiteral("是否将数据导入至设备?")});
+        // On the network the chain outruns the sampling; the end is always seen.
+        QCOMPARE(progress.seen.last(), QStringLiteral("19 / 19"));
+    }
+    QVERIFY(m_s.view->isEnabled());
+    QCOMPARE(m_s.written_commands(),
+             QList<int>({192, 193}) + QVector<int>(kModeCount, 194).toList() + QList<int>{195});
+    const QString difference = carried_difference(original, m_s.sim->image());
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    // The read-back after the import shows the restored device.
+    QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageMultiWindow));
+    QCOMPARE(device_data.switch_effect, original.switch_effect);
 }
 
 QTEST_MAIN(TestMaintenance)
