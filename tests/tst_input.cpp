@@ -1,33 +1,44 @@
-// The Video Input page without a device: the pure rules of connectors, PIP
-// rectangles and names, the page refresh and indicators from the records, the
-// slider and spin box coupling, and the PIP settings dialog.
+// The Video Input page against the simulated device: slider and spin box
+// coupling, the PIP dialog, the connector switch on both links, the bytes of
+// every input and PIP command, and a refresh after changes on both sides.
 
+#include <QApplication>
 #include <QtTest>
 
-#include <memory>
-
 #include "app/tesselview.h"
-#include "device/codec.h"
+#include "device/ccwaitdialog.h"
 #include "device/device_data.h"
-#include "input/input_codec.h"
+#include "support/modal_answerer.h"
+#include "support/sim_session.h"
 
 namespace {
 
-const QString kGreen = QStringLiteral("background-color:green;");
-const QString kRed = QStringLiteral("background-color:red;");
-const QString kWhite = QStringLiteral("background-color:white;");
+// Notes the text and parent of every busy dialog as it is shown.
+struct BusyProbe : QObject {
+    QStringList texts;
+    QList<QWidget *> parents;
+    BusyProbe() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        auto *busy = qobject_cast<CCWaitDialog *>(object);
+        if (busy && event->type() == QEvent::Show) {
+            texts << busy->message();
+            parents << busy->parentWidget();
+        }
+        return false;
+    }
+};
 
 QString colour_of(const QRadioButton *b)
 {
-    for (const QString &c : {kGreen, kRed, kWhite}) {
-        if (b->styleSheet().contains(c))
-            return c;
+    for (const char *c : {"green", "red", "white"}) {
+        if (b->styleSheet().contains(QStringLiteral("background-color:%1;").arg(c)))
+            return QString::fromLatin1(c);
     }
     return QString();
 }
 
-// Radio buttons react to clicks on their indicator and text, not on the
-// empty rest of their geometry.
+// Radio buttons take clicks on their indicator, not on the empty rest.
 void click_radio(QRadioButton *b)
 {
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
@@ -40,337 +51,230 @@ class TestInput : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
-    void connector_indicator_positions();
-    void main_signal_names_data();
-    void main_signal_names();
-
-    void refresh_shows_cards_data();
-    void refresh_shows_cards();
-    void refresh_loads_adjust_and_pip_state();
-    void refresh_without_link_changes_nothing();
-    void slider_and_spin_follow_each_other();
-    void without_link_records_still_change();
-
-    void pip_dialog_for_card();
-    void pip_dialog_bounds_and_refuses();
+    void cleanup() { m_s.stop(); }
+    void pip_dialog_data();
+    void pip_dialog();
+    void connector_switch_data();
+    void connector_switch();
+    void adjust_and_pip_commands();
+    void refresh_after_changes_on_both_sides();
 
 private:
-    // All twelve connector buttons in indicator order: InA, InB, InC, InD.
-    QList<QRadioButton *> connectors() const;
-    std::unique_ptr<TesselView> m_view;
+    // Connected on the Video Input page.
+    bool open(bool serial);
+    SimSession m_s;
 };
 
-void TestInput::init()
+bool TestInput::open(bool serial)
 {
-    device_data = DeviceData();
-    m_view = std::make_unique<TesselView>();
-    m_view->show();
+    if (!m_s.start(serial) || !m_s.connect_link())
+        return false;
+    QTest::mouseClick(m_s.view->form().inputBtn, Qt::LeftButton);
+    return m_s.view->form().stackedWidget->currentIndex() == TesselView::kPageInput;
 }
 
-void TestInput::cleanup()
-{
-    m_view.reset();
-}
-
-QList<QRadioButton *> TestInput::connectors() const
-{
-    auto &ui = m_view->form();
-    return {ui.sdi1radioBtn,  ui.hdmi1radioBtn, ui.cvbs1radioBtn, ui.sdi2radioBtn,
-            ui.hdmi4radioBtn, ui.cvbs2radioBtn, ui.hdmi2radioBtn, ui.hdmi3radioBtn,
-            ui.dp1radioBtn,   ui.hdmi5radioBtn, ui.hdmi6radioBtn, ui.dp2radioBtn};
-}
-
-void TestInput::connector_indicator_positions()
-{
-    // InA/InB lists are SDI, HDMI/VGA, CVBS; InC/InD first HDMI, second HDMI, DP.
-    const int expected[4][8] = {
-        // codes 0..7
-        {-1, 2, -1, 1, 0, -1, -1, -1},
-        {-1, 2, -1, 1, 0, -1, -1, -1},
-        {-1, -1, -1, -1, -1, 0, 1, 2},
-        {-1, -1, -1, -1, -1, 0, 1, 2},
-    };
-    for (int card = 0; card < 4; ++card) {
-        for (int code = 0; code < 8; ++code)
-            QCOMPARE(codec::indicator_index(card, code), expected[card][code]);
-        QCOMPARE(codec::indicator_index(card, 15), -1);
-    }
-    QCOMPARE(codec::indicator_index(4, 5), -1);
-}
-
-void TestInput::main_signal_names_data()
+void TestInput::pip_dialog_data()
 {
     QTest::addColumn<int>("card");
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("vga");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("InA CVBS") << 0 << 1 << 1 << "CVBS-1";
+    QTest::addColumn<QString>("main");
     QTest::newRow("InA HDMI") << 0 << 3 << 0 << "HDMI-1";
     QTest::newRow("InA VGA") << 0 << 3 << 1 << "VGA-1";
-    QTest::newRow("InA SDI") << 0 << 4 << 0 << "SDI-1";
-    QTest::newRow("InB CVBS") << 1 << 1 << 0 << "CVBS-2";
     QTest::newRow("InB HDMI") << 1 << 3 << 0 << "HDMI-4";
     QTest::newRow("InB VGA") << 1 << 3 << 7 << "VGA-2";
     QTest::newRow("InB SDI") << 1 << 4 << 1 << "SDI-2";
-    QTest::newRow("code 2 has no name") << 0 << 2 << 0 << "";
-    QTest::newRow("InC code on InA") << 0 << 5 << 0 << "";
+    QTest::newRow("code 2 keeps the text") << 0 << 2 << 0 << "old";
 }
 
-void TestInput::main_signal_names()
+void TestInput::pip_dialog()
 {
     QFETCH(int, card);
     QFETCH(int, code);
     QFETCH(int, vga);
-    QFETCH(QString, name);
-    QCOMPARE(codec::main_signal_name(card, code, vga), name);
-}
-
-void TestInput::refresh_shows_cards_data()
-{
-    QTest::addColumn<int>("card");
-    QTest::addColumn<bool>("fitted");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("signal");
-    QTest::addColumn<int>("checked"); // indicator index, -1 none
-    QTest::addColumn<QString>("colour");
-    QTest::newRow("InA HDMI with signal") << 0 << true << 3 << true << 1 << kGreen;
-    QTest::newRow("InA CVBS without signal") << 0 << true << 1 << false << 2 << kRed;
-    QTest::newRow("InB SDI without signal") << 1 << true << 4 << false << 0 << kRed;
-    QTest::newRow("InC DP with signal") << 2 << true << 7 << true << 2 << kGreen;
-    QTest::newRow("InD second HDMI without") << 3 << true << 6 << false << 1 << kRed;
-    QTest::newRow("InA code 2") << 0 << true << 2 << true << -1 << QString();
-    QTest::newRow("InB code of InC") << 1 << true << 5 << true << -1 << QString();
-    QTest::newRow("InC code of InA") << 2 << true << 3 << true << -1 << QString();
-    QTest::newRow("InD code 0") << 3 << true << 0 << false << -1 << QString();
-    QTest::newRow("InA missing") << 0 << false << 3 << true << -1 << QString();
-    QTest::newRow("InD missing") << 3 << false << 5 << false << -1 << QString();
-}
-
-void TestInput::refresh_shows_cards()
-{
-    QFETCH(int, card);
-    QFETCH(bool, fitted);
-    QFETCH(int, code);
-    QFETCH(bool, signal);
-    QFETCH(int, checked);
-    QFETCH(QString, colour);
-    auto &ui = m_view->form();
-    const QList<QRadioButton *> all = connectors();
-
-    // Every card fitted with a signal and a coloured connector first, so that
-    // the refresh under test has to take the colour and the check away.
-    for (int c = 0; c < 4; ++c) {
-        device_data.in_card_present[c] = 1;
-        device_data.in_signal_ok[c] = 1;
-        device_data.in_source[c] = c < 2 ? 4 : 5;
-        device_data.pip_state[c % 2] = 1;
-    }
-    m_view->refresh_input_page();
-    m_view->paint_signal_indicators();
-    QCOMPARE(colour_of(all[card * 3]), kGreen);
-
-    device_data.in_card_present[card] = fitted;
-    device_data.in_signal_ok[card] = signal;
+    QFETCH(QString, main);
+    QVERIFY(m_s.start(false));
+    pipclass &dlg = m_s.view->pip_dialog();
+    auto &d = dlg.form();
     device_data.in_source[card] = code;
-    m_view->refresh_input_page();
-    m_view->paint_signal_indicators();
-
-    QGroupBox *const boxes[] = {ui.inASBox, ui.inBSBox, ui.inCBox, ui.inDBox};
-    QCOMPARE(boxes[card]->isEnabled(), fitted);
-    for (int i = 0; i < 3; ++i) {
-        QRadioButton *b = all[card * 3 + i];
-        QCOMPARE(colour_of(b), i == checked ? colour : kWhite);
-        // A missing card keeps whatever check it had; a fitted one shows its code only.
-        if (fitted)
-            QCOMPARE(b->isChecked(), i == checked);
-    }
-    // The other cards keep their green indicator.
-    for (int c = 0; c < 4; ++c) {
-        if (c != card)
-            QCOMPARE(colour_of(all[c * 3]), kGreen);
-    }
-    if (card < 2) {
-        QGroupBox *const pip_boxes[] = {ui.InApipBox, ui.InBpipBox};
-        QGroupBox *const adjust_boxes[] = {ui.inA_box, ui.InB_box};
-        QPushButton *const pips[] = {ui.pip1Btn, ui.pip2Btn};
-        QPushButton *const autos[] = {ui.auto1Btn, ui.auto2Btn};
-        QCOMPARE(pip_boxes[card]->isEnabled(), fitted);
-        QCOMPARE(adjust_boxes[card]->isEnabled(), fitted);
-        QCOMPARE(pips[card]->isEnabled(), fitted);
-        QCOMPARE(autos[card]->isEnabled(), fitted);
-    }
-}
-
-void TestInput::refresh_loads_adjust_and_pip_state()
-{
-    auto &ui = m_view->form();
-    device_data.in_card_present[0] = 1;
-    device_data.in_adjust[0] = {11, 22, 33};
-    device_data.in_adjust[1] = {44, 55, 66}; // InB not fitted: loaded all the same
-    device_data.pip_state[0] = 0;
-    device_data.pip_state[1] = 2; // any non-zero state is On
-    m_view->refresh_input_page();
-    QCOMPARE(ui.inAspinLDBox->value(), 11);
-    QCOMPARE(ui.inACTSlider->value(), 22);
-    QCOMPARE(ui.inAspinColorBox->value(), 33);
-    QCOMPARE(ui.inBLDSlider->value(), 44);
-    QCOMPARE(ui.inBspinCTBox->value(), 55);
-    QCOMPARE(ui.inBColorSlider->value(), 66);
-    QVERIFY(ui.inACloseradioBtn->isChecked());
-    QVERIFY(!ui.pip1Btn->isEnabled());
-    QVERIFY(ui.inBOpenradioBtn->isChecked());
-    QVERIFY(!ui.pip2Btn->isEnabled()); // InB is not fitted
-}
-
-void TestInput::refresh_without_link_changes_nothing()
-{
-    auto &ui = m_view->form();
-    const int page = ui.stackedWidget->currentIndex();
-    device_data.in_source[0] = 4;
-    QTest::mouseClick(ui.inputBtn, Qt::LeftButton);
-    QTest::mouseClick(ui.updata_btn, Qt::LeftButton);
-    QCOMPARE(ui.stackedWidget->currentIndex(), page);
-    QCOMPARE(device_data.in_source[0], 4);
-    QVERIFY(m_view->isEnabled());
-    QVERIFY(!ui.sdi1radioBtn->isChecked());
-}
-
-void TestInput::slider_and_spin_follow_each_other()
-{
-    auto &ui = m_view->form();
-    device_data.in_card_present[0] = device_data.in_card_present[1] = 1;
-    device_data.in_adjust[0] = device_data.in_adjust[1] = {50, 50, 50};
-    m_view->refresh_input_page();
-    ui.stackedWidget->setCurrentIndex(TesselView::kPageInput);
-
-    const QList<QPair<QSlider *, QSpinBox *>> pairs = {
-        {ui.inALDSlider, ui.inAspinLDBox},       {ui.inACTSlider, ui.inAspinCTBox},
-        {ui.inAColorSlider, ui.inAspinColorBox}, {ui.inBLDSlider, ui.inBspinLDBox},
-        {ui.inBCTSlider, ui.inBspinCTBox},       {ui.inBColorSlider, ui.inBspinColorBox}};
-    for (const auto &p : pairs) {
-        QTest::keyClick(p.first, Qt::Key_Home);
-        QCOMPARE(p.second->value(), 0);
-        QTest::keyClick(p.first, Qt::Key_Right);
-        QCOMPARE(p.second->value(), 1);
-        p.second->selectAll();
-        QTest::keyClicks(p.second, "87");
-        QCOMPARE(p.first->value(), 87);
-        p.second->selectAll();
-        QTest::keyClicks(p.second, "150"); // the last digit cannot be typed
-        QCOMPARE(p.first->value(), 15);
-    }
-    // Moving controls stores nothing.
-    QCOMPARE(device_data.in_adjust[0].contrast, 50);
-    QCOMPARE(device_data.in_adjust[1].colour, 50);
-}
-
-void TestInput::without_link_records_still_change()
-{
-    auto &ui = m_view->form();
-    device_data.in_card_present[0] = device_data.in_card_present[1] = 1;
-    device_data.pip_state[0] = device_data.pip_state[1] = 1;
-    m_view->refresh_input_page();
-    ui.stackedWidget->setCurrentIndex(TesselView::kPageInput);
-
-    ui.inBspinColorBox->setValue(7);
-    QTest::mouseClick(ui.inBColorButton, Qt::LeftButton);
-    QCOMPARE(device_data.in_adjust[1].colour, 7);
-
-    // Turning InB off disables its PIP button only.
-    click_radio(ui.inBCloseradioBtn);
-    QCOMPARE(device_data.pip_state[1], 0);
-    QVERIFY(!ui.pip2Btn->isEnabled());
-    QVERIFY(ui.pip1Btn->isEnabled());
-    click_radio(ui.sdi2radioBtn);
-    QCOMPARE(device_data.in_source[1], 4);
-    QCOMPARE(device_data.serial_wait_code + device_data.net_wait_code, 0);
-    QVERIFY(m_view->isEnabled());
-}
-
-void TestInput::pip_dialog_for_card()
-{
-    pipclass &dlg = m_view->pip_dialog();
-    auto &d = dlg.form();
-    QVERIFY(!dlg.parent());
-    QCOMPARE(dlg.size(), QSize(741, 350));
-    device_data.in_source[1] = 3;
-    device_data.in_vga[1] = 0;
-    device_data.pip_param[1] = 4;
-    device_data.pip_rect[1].main = {1, 2, 3, 4};
-    device_data.pip_rect[1].sub = {5, 6, 7, 8};
-    device_data.lang_english = 1;
-    dlg.setup_for_card(1);
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("PIP Settings"));
-    QCOMPARE(d.inputEdit->text(), QStringLiteral("InB"));
-    QCOMPARE(d.mianEdit->text(), QStringLiteral("HDMI-4"));
-    QVERIFY(!d.inABox->isEnabled() && d.inBBox->isEnabled());
-    QVERIFY(d.sdi2Btn->isChecked());
-    const QStringList rect{d.mainxEdit->text(), d.mainwEdit->text(), d.mainyEdit->text(),
-                           d.mainhEdit->text(), d.sonxEdit->text(),  d.sonwEdit->text(),
-                           d.sonyEdit->text(),  d.sonhEdit->text()};
-    QCOMPARE(rect, (QStringList{"1", "3", "2", "4", "5", "7", "6", "8"}));
-
-    // InA in Chinese; a main code without a name leaves the last text, a PIP
-    // code without a button checks none.
-    device_data.lang_english = 0;
-    device_data.in_source[0] = 2;
-    device_data.pip_param[0] = 2;
-    dlg.setup_for_card(0);
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("画中画设置"));
-    QCOMPARE(d.mainsetBtn->text(), QStringLiteral("设置"));
-    QCOMPARE(d.inputEdit->text(), QStringLiteral("InA"));
-    QCOMPARE(d.mianEdit->text(), QStringLiteral("HDMI-4"));
-    QVERIFY(d.inABox->isEnabled() && !d.inBBox->isEnabled());
-    QVERIFY(!d.cvbs1Btn->isChecked() && !d.hdmi1Btn->isChecked() && !d.sdi1Btn->isChecked());
-}
-
-void TestInput::pip_dialog_bounds_and_refuses()
-{
-    pipclass &dlg = m_view->pip_dialog();
-    auto &d = dlg.form();
-    device_data.pip_rect[0].sub = {100, 100, 640, 360};
-    dlg.setup_for_card(0);
+    device_data.in_vga[card] = vga;
+    device_data.pip_param[card] = code; // the PIP connector has the same codes
+    d.mianEdit->setText(QStringLiteral("old"));
+    dlg.setup_for_card(card);
     dlg.show();
-    struct Case {
-        QLineEdit *partner;
-        const char *partner_text;
-        QLineEdit *edit;
-        const char *typed;
-        const char *kept;
-    };
-    const Case cases[] = {
-        {d.mainwEdit, "1920", d.mainxEdit, "50", "0"},
-        {d.mainhEdit, "1080", d.mainyEdit, "10", "0"},
-        {d.mainxEdit, "1000", d.mainwEdit, "9209", "920"},
-        {d.sonyEdit, "80", d.sonhEdit, "1001", "100"},
-        {d.sonwEdit, "", d.sonxEdit, "19201", "1920"}, // empty partner counts as 0
-    };
-    for (const Case &c : cases) {
-        c.partner->setText(QString::fromLatin1(c.partner_text));
-        c.edit->clear();
-        QTest::keyClicks(c.edit, QString::fromLatin1(c.typed));
-        QCOMPARE(c.edit->text(), QString::fromLatin1(c.kept));
-    }
+    QCOMPARE(d.mianEdit->text(), main);
+    QCOMPARE(d.inBBox->isEnabled(), card == 1);
+    const QList<QRadioButton *> pip_buttons[] = {{d.cvbs1Btn, d.hdmi1Btn, d.sdi1Btn},
+                                                 {d.cvbs2Btn, d.hdmi4Btn, d.sdi2Btn}};
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(pip_buttons[card][i]->isChecked(), QVector<int>({1, 3, 4})[i] == code);
 
-    // An edit without an acceptable value takes the focus and nothing is sent.
+    // A position and its size share the 1920 x 1080 frame.
+    d.sonyEdit->setText(QStringLiteral("80"));
+    d.sonhEdit->clear();
+    QTest::keyClicks(d.sonhEdit, QStringLiteral("1001"));
+    QCOMPARE(d.sonhEdit->text(), QStringLiteral("100"));
+    // Save with an empty edit focuses it and sends nothing.
     QSignalSpy sizes(&dlg, &pipclass::set_signal_size);
     d.sonxEdit->setText(QStringLiteral("100"));
     d.sonwEdit->setText(QStringLiteral("640"));
-    d.sonhEdit->setText(QStringLiteral("360"));
     d.sonyEdit->clear();
     QTest::mouseClick(d.sonsetBtn, Qt::LeftButton);
     QCOMPARE(sizes.count(), 0);
     QCOMPARE(dlg.focusWidget(), d.sonyEdit);
-    QCOMPARE(device_data.pip_rect[0].sub.y, 100);
-
     d.sonyEdit->setText(QStringLiteral("20"));
     QTest::mouseClick(d.sonsetBtn, Qt::LeftButton);
-    QCOMPARE(sizes.count(), 1);
-    QCOMPARE(sizes.at(0), (QList<QVariant>{0, 0}));
-    QVERIFY(device_data.pip_rect[0].sub == (DevRect{100, 20, 640, 360}));
+    QCOMPARE(sizes.at(0), (QList<QVariant>{card, 0}));
+    QVERIFY(device_data.pip_rect[card].sub == (DevRect{100, 20, 640, 100}));
+}
+
+void TestInput::connector_switch_data()
+{
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("network") << false;
+    QTest::newRow("serial") << true;
+}
+
+void TestInput::connector_switch()
+{
+    QFETCH(bool, serial);
+    QVERIFY(open(serial));
+    TesselView &view = *m_s.view;
+    auto &ui = view.form();
+    QCOMPARE(colour_of(ui.hdmi1radioBtn), QStringLiteral("green"));
+
+    // A device that never acknowledges: the bound ends the wait with the
+    // warning; the code was stored before sending and the device took it.
+    m_s.sim->faults().mute_commands.insert(proto::kCmdInputSource);
+    view.set_busy_bound_ms(800);
+    BusyProbe probe;
+    ModalAnswerer boxes;
+    click_radio(ui.dp1radioBtn);
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("设备无响应！！")});
+    QVERIFY(view.isEnabled() && !view.busy_dialog());
+    QCOMPARE(QVector<int>({device_data.in_source[2], m_s.sim->image().in_source[2]}),
+             QVector<int>({7, 7}));
+
+    // The window is usable again, and the next switch runs the whole road:
+    // InA's SDI has no signal, which only the status re-read after the
+    // acknowledgement can tell.
+    m_s.sim->faults().mute_commands.clear();
+    m_s.sim->image().in_signal_ok[0] = 0;
+    m_s.sim->clear_frame_log();
+    click_radio(ui.sdi1radioBtn);
+    QCOMPARE(probe.texts, (QStringList{"切换输入信号。。。", "切换输入信号。。。"}));
+    QCOMPARE(probe.parents.value(1), &view);
+    QCOMPARE(boxes.texts.size(), 1); // closed by the engine, not by the bound
+    QVERIFY(view.isEnabled() && !view.busy_dialog());
+    QCOMPARE(m_s.sim->frame_log(), (QStringList{"3a01040100810a00043a", "3a01040100fe0a00003a"}));
+    QCOMPARE(m_s.sim->image().in_source[0], 4);
+    QVERIFY(ui.sdi1radioBtn->isChecked());
+    QCOMPARE(colour_of(ui.sdi1radioBtn), QStringLiteral("red"));
+    QCOMPARE(colour_of(ui.hdmi1radioBtn), QStringLiteral("white"));
+}
+
+void TestInput::adjust_and_pip_commands()
+{
+    QVERIFY(open(true));
+    TesselView &view = *m_s.view;
+    auto &ui = view.form();
+    // Each slider and spin box follow each other; Save sends the value.
+    const struct {
+        QSlider *slider;
+        QSpinBox *spin;
+        QPushButton *save;
+        const char *frame;
+    } pairs[] = {
+        {ui.inALDSlider, ui.inAspinLDBox, ui.inALDButton, "3a01040100080a000f3a"},
+        {ui.inACTSlider, ui.inAspinCTBox, ui.inACTButton, "3a01040100090a000f3a"},
+        {ui.inAColorSlider, ui.inAspinColorBox, ui.inAColorButton, "3a010401000a0a000f3a"},
+        {ui.inBLDSlider, ui.inBspinLDBox, ui.inBLDButton, "3a01040100080a010f3a"},
+        {ui.inBCTSlider, ui.inBspinCTBox, ui.inBCTButton, "3a01040100090a010f3a"},
+        {ui.inBColorSlider, ui.inBspinColorBox, ui.inBColorButton, "3a010401000a0a010f3a"}};
+    for (const auto &p : pairs) {
+        m_s.sim->clear_frame_log();
+        QTest::keyClick(p.slider, Qt::Key_Home);
+        QTest::keyClick(p.slider, Qt::Key_Right);
+        QCOMPARE(p.spin->value(), 1);
+        p.spin->selectAll();
+        QTest::keyClicks(p.spin, "150"); // the last digit cannot be typed
+        QCOMPARE(p.slider->value(), 15);
+        QVERIFY(m_s.sim->frame_log().isEmpty()); // moving sends nothing
+        QTest::mouseClick(p.save, Qt::LeftButton);
+        QTRY_COMPARE(m_s.sim->frame_log(), QStringList{p.frame});
+    }
+
+    // "card:name" is a button of the PIP dialog set up for that card. The demo
+    // device's PIP rectangles: InA main (10, 20, 1600, 900), sub (1200, 700,
+    // 480, 270), InB each + 1; main is channel 2 x card + 1, sub 2 x card.
+    const char *const rows[][2] = {
+        {"auto2Btn", "3a010401000d09013a"},
+        {"0:mainsetBtn", "3a01040100061101000a0640001403843a"},
+        {"0:sonsetBtn", "3a0104010006110004b001e002bc010e3a"},
+        {"1:mainsetBtn", "3a01040100061103000b063f001503833a"},
+        {"1:sonsetBtn", "3a0104010006110204b101e102bd010f3a"},
+        {"0:hdmi1Btn", "3a01040100830a00033a"},
+        {"1:sdi2Btn", "3a01040100830a01043a"},
+        {"inBCloseradioBtn", "3a01040100820a01003a"},
+    };
+    pipclass &dlg = view.pip_dialog();
+    BusyProbe probe;
+    for (const auto &row : rows) {
+        const QString action = QString::fromLatin1(row[0]);
+        QWidget *target = view.findChild<QWidget *>(action);
+        if (action.contains(':')) {
+            dlg.setup_for_card(action.section(':', 0, 0).toInt());
+            dlg.show();
+            target = dlg.findChild<QWidget *>(action.section(':', 1));
+        }
+        QVERIFY2(target, row[0]);
+        m_s.sim->clear_frame_log();
+        if (auto *radio = qobject_cast<QRadioButton *>(target))
+            click_radio(radio);
+        else
+            QTest::mouseClick(target, Qt::LeftButton);
+        QTRY_VERIFY(!m_s.sim->frame_log().isEmpty());
+        QCOMPARE(m_s.sim->frame_log().first(), QString::fromLatin1(row[1]));
+        QVERIFY(view.isEnabled() && !view.busy_dialog());
+        dlg.hide();
+    }
+    // The PIP connector's busy dialog sits over the PIP dialog.
+    QCOMPARE(probe.parents.value(probe.texts.indexOf(QStringLiteral("切换PIP信号。。。"))), &dlg);
+    const sim::SimImage &s = m_s.sim->image();
+    QCOMPARE(QVector<int>({s.pip_param[1], s.pip_state[1]}), QVector<int>({4, 0}));
+    QCOMPARE(device_data.pip_param[1], 4);
+}
+
+void TestInput::refresh_after_changes_on_both_sides()
+{
+    QVERIFY(open(true));
+    auto &ui = m_s.view->form();
+    ui.inAspinCTBox->setValue(12);
+    QTest::mouseClick(ui.inACTButton, Qt::LeftButton);
+    ui.inACTSlider->setValue(90); // moved, not saved
+    click_radio(ui.inBCloseradioBtn);
+
+    sim::SimImage &s = m_s.sim->image();
+    s.in_source[0] = 2;       // a code of no connector
+    s.in_source[1] = 1;       // InB switched elsewhere
+    s.in_signal_ok[2] = 0;    // InC lost its signal
+    s.in_card_present[3] = 0; // InD pulled out
+    s.in_adjust[1].brightness = 3;
+    QTest::mouseClick(ui.updata_btn, Qt::LeftButton);
+
+    QCOMPARE(ui.inACTSlider->value(), 12);
+    QCOMPARE(ui.inBspinLDBox->value(), 3);
+    QVERIFY(ui.inBCloseradioBtn->isChecked());
+    QVERIFY(!ui.pip2Btn->isEnabled() && ui.pip1Btn->isEnabled());
+    // InA: nothing; InB: CVBS green; InC: second HDMI red; InD missing: nothing.
+    for (QRadioButton *b : {ui.sdi1radioBtn, ui.hdmi1radioBtn, ui.cvbs1radioBtn, ui.dp2radioBtn}) {
+        QCOMPARE(colour_of(b), QStringLiteral("white"));
+        QVERIFY(b == ui.dp2radioBtn || !b->isChecked()); // a missing card keeps its check
+    }
+    QVERIFY(ui.cvbs2radioBtn->isChecked() && ui.hdmi3radioBtn->isChecked());
+    QCOMPARE(colour_of(ui.cvbs2radioBtn), QStringLiteral("green"));
+    QCOMPARE(colour_of(ui.hdmi3radioBtn), QStringLiteral("red"));
+    QVERIFY(ui.inASBox->isEnabled() && !ui.inDBox->isEnabled());
 }
 
 QTEST_MAIN(TestInput)
