@@ -210,7 +210,16 @@ void TestOutputPage::port_rectangles_and_mode_copy()
     // Copying the mode copies the device's rectangles and the file's walls.
     device_data.mode_data[2].led_screen[6] = 3;
     m_s.view->store_led_screen(2, 6);
-    m_s.view->copy_out_mode(2, 7);
+    // The operator's road: Duplicate, target M7, Save, then close the dialog.
+    copymode &copy = m_s.view->output_copy_dialog();
+    QTimer::singleShot(0, &copy, [&copy] {
+        QVERIFY(copy.isVisible());
+        QCOMPARE(copy.form().comboBox->currentIndex(), 2);
+        QTest::mouseClick(copy.form().btn_m7, Qt::LeftButton);
+        QTest::mouseClick(copy.form().pushButton, Qt::LeftButton);
+        copy.close();
+    });
+    QTest::mouseClick(ui.copyBtn_out, Qt::LeftButton);
     QTest::mouseClick(ui.m7Btn_out, Qt::LeftButton);
     QCOMPARE(ui.inputEdit_w->text(), QStringLiteral("3000"));
     QSettings settings(tessel_settings_path(), QSettings::IniFormat);
@@ -221,7 +230,7 @@ void TestOutputPage::port_rectangles_and_mode_copy()
     retype(ui.outputEdit_w, "5");
     QTest::mouseClick(ui.pushBtn_set, Qt::LeftButton);
     QVERIFY(m_s.sim->frame_log().isEmpty());
-    QVERIFY(ui.outputEdit_w->hasFocus());
+    QCOMPARE(m_s.view->focusWidget(), ui.outputEdit_w);
 }
 
 void TestOutputPage::walls_and_unit_screens()
