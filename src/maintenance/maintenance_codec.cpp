@@ -12,8 +12,7 @@ namespace {
 // ---- File layout (line numbers) ---------------------------------------------
 constexpr int kLineInputCards = 0; // eleven lines per card
 constexpr int kInputCardLines = 11;
-constexpr int kLineWinAdjustExtra = 22; // win_adjust entry 4
-constexpr int kLineWinAdjust = 25;      // three lines per window
+constexpr int kLineWinAdjustExtra = 22; // win_adjust entry 4, then entries 0..3 from line 25
 constexpr int kLineBorders = 38;        // five lines per window
 constexpr int kLineModeRecords = 60;    // seventeen lines per mode
 constexpr int kModeRecordLines = 17;
