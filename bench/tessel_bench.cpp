@@ -50,7 +50,7 @@ struct Row {
     qint64 floor_ms = 0;
     qint64 median_ms = -1;
     QString extra;  // a figure that has no floor (memory)
-    QString target; // what the specification asks of this figure
+    QString target; // the required figure, where one is set
     int runs = kRuns;
 };
 
@@ -316,7 +316,7 @@ QString table(const std::vector<Row> &rows, bool *all_met)
 {
     QString out;
     QTextStream s(&out);
-    s << "| what | floor | measured (median) | the program's own work | specified |\n"
+    s << "| what | floor | measured (median) | the program's own work | required |\n"
       << "|---|---|---|---|---|\n";
     *all_met = true;
     for (const Row &r : rows) {
