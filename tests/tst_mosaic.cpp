@@ -204,9 +204,7 @@ void TestMosaic::single_wall_units()
     QVERIFY(!m_editor->canvas(1));
     QCOMPARE(m_editor->port_units().size(), 4);
     // OutA DVI-3 is the third: (3500, 0, 1750, 500) scaled by 940/7000 and 134/1000.
-    ledscreen *a3 = port_unit(*m_editor, 0, 2);
-    QCOMPARE(a3->id(), 3);
-    QCOMPARE(a3->geometry(), QRect(470, 0, 235, 67));
+    QCOMPARE(port_unit(*m_editor, 0, 2)->geometry(), QRect(470, 0, 235, 67));
     QCOMPARE(device_data.mode_data[4].mosaic_rects[0][2], (DevRect{470, 0, 235, 67}));
     QCOMPARE(record(3).wall_rect, (DevRect{3500, 0, 1750, 500}));
 
@@ -215,7 +213,6 @@ void TestMosaic::single_wall_units()
     winClass *unit = new_copy_unit(*m_editor, m_editor->canvas(0), 19999, 600, &proposal);
     QVERIFY(unit);
     QCOMPARE(proposal, QStringLiteral("1920x1000"));
-    QCOMPARE(unit->caption(), QStringLiteral("OutX :DVI-X--1"));
     QCOMPARE(record(unit->id()).wall_rect, (DevRect{0, 0, 199, 600}));
     // 199 * 940 / 7000 = 26.7, 600 * 134 / 1000 = 80.4.
     QCOMPARE(unit->geometry(), QRect(0, 0, 26, 80));
