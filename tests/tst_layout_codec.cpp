@@ -7,8 +7,6 @@
 #include "device/protocol.h"
 #include "layout/layout_codec.h"
 
-Q_DECLARE_METATYPE(DevRect)
-
 namespace {
 
 // Independent decoder of the stacking code: g places window 0 (3 = first),
