@@ -9,12 +9,12 @@
 
 #include "device/codec.h"
 
-Q_DECLARE_METATYPE(DevRect)
-
 char *toString(const DevRect &r)
 {
     return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(r.x).arg(r.y).arg(r.w).arg(r.h));
 }
+
+using namespace codec;
 
 namespace {
 
@@ -48,55 +48,37 @@ QVector<int> values(const Adjust &a)
     return {a.brightness, a.contrast, a.colour};
 }
 
-using Decode = bool (*)(const QByteArray &, int, DeviceData &);
-using Probe = int (*)(const DeviceData &);
-
-// Per decoder: its reply from the read table, and the last field it writes,
-// with the value that data bytes of 0x5a give it.
-struct DecoderCase {
+// Per decoder, its reply from the read table.
+const struct {
     const char *name;
     int length;
     int selector;
     int index_count; // 0 when the decoder takes no mode or card
-    Decode decode;
-    Probe probe;
-    int filled;
+    bool (*decode)(const QByteArray &, int, DeviceData &);
+} kDecoders[] = {
+    {"status", 26, 0, 0, [](auto &r, int, auto &d) { return decode_status(r, d); }},
+    {"input card", 29, 1, 2, [](auto &r, int i, auto &d) { return decode_input_card(r, i, d); }},
+    {"windows", 74, 3, 16,
+     [](auto &r, int i, auto &d) { return decode_windows(r, i, 815, 548, d); }},
+    {"mode table", 283, 9, 0, [](auto &r, int, auto &d) { return decode_mode_table(r, d); }},
+    {"window adjustment", 108, 7, 0, [](auto &r, int, auto &d) { return decode_win_adjust(r, d); }},
+    {"window borders", 30, 8, 0, [](auto &r, int, auto &d) { return decode_win_borders(r, d); }},
+    {"unit rects", 74, 6, 16, [](auto &r, int i, auto &d) { return decode_unit_rects(r, i, d); }},
+    {"LED rects", 202, 4, 16, [](auto &r, int i, auto &d) { return decode_led_rects(r, i, d); }},
+    {"LED totals", 74, 5, 0, [](auto &r, int, auto &d) { return decode_led_totals(r, d); }},
+    {"wall sizes", 266, 5, 0, [](auto &r, int, auto &d) { return decode_wall_sizes(r, d); }},
 };
 
-const DecoderCase kDecoders[] = {
-    {"status", 26, 0, 0,
-     [](const QByteArray &r, int, DeviceData &d) { return codec::decode_status(r, d); },
-     [](const DeviceData &d) { return d.custom_res_h; }, 0x5a5a},
-    {"input card", 29, 1, 2,
-     [](const QByteArray &r, int i, DeviceData &d) { return codec::decode_input_card(r, i, d); },
-     [](const DeviceData &d) { return d.pip_rect[1].sub.h; }, 0x5a5a},
-    {"windows", 74, 3, 16,
-     [](const QByteArray &r, int i, DeviceData &d) {
-         return codec::decode_windows(r, i, 815, 548, d);
-     },
-     [](const DeviceData &d) { return d.mode_data[1].win_out[3].h; }, 0x5a5a},
-    {"mode table", 283, 9, 0,
-     [](const QByteArray &r, int, DeviceData &d) { return codec::decode_mode_table(r, d); },
-     [](const DeviceData &d) { return d.port_quality[1][3][8]; }, 0x5a},
-    {"window adjustment", 108, 7, 0,
-     [](const QByteArray &r, int, DeviceData &d) { return codec::decode_win_adjust(r, d); },
-     [](const DeviceData &d) { return d.win_adjust[3].colour; }, 0x5a},
-    {"window borders", 30, 8, 0,
-     [](const QByteArray &r, int, DeviceData &d) { return codec::decode_win_borders(r, d); },
-     [](const DeviceData &d) { return d.win_frame[3].size; }, 0x5a},
-    {"unit rectangles", 74, 6, 16,
-     [](const QByteArray &r, int i, DeviceData &d) { return codec::decode_unit_rects(r, i, d); },
-     [](const DeviceData &d) { return d.mode_data[1].unit_rect[1][3].h; }, 0x5a5a},
-    {"LED rectangles", 202, 4, 16,
-     [](const QByteArray &r, int i, DeviceData &d) { return codec::decode_led_rects(r, i, d); },
-     [](const DeviceData &d) { return d.mode_data[1].led_out_rect[1][3].h; }, 0x5a5a},
-    {"LED totals", 74, 5, 0,
-     [](const QByteArray &r, int, DeviceData &d) { return codec::decode_led_totals(r, d); },
-     [](const DeviceData &d) { return d.mode_data[15].out_total_h; }, 0x5a5a},
-    {"wall sizes", 266, 5, 0,
-     [](const QByteArray &r, int, DeviceData &d) { return codec::decode_wall_sizes(r, d); },
-     [](const DeviceData &d) { return d.mode_data[15].wall_size[3].h; }, 0x5a5a},
-};
+// The last field each decoder writes, in the order of kDecoders: a decoder
+// that writes before it checks the reply shows here.
+QVector<int> last_fields(const DeviceData &d)
+{
+    const ModeData &m1 = d.mode_data[1], &m15 = d.mode_data[15];
+    return {d.custom_res_h,          d.pip_rect[1].sub.h,     m1.win_out[3].h,
+            d.port_quality[1][3][8], d.win_adjust[3].colour,  d.win_frame[3].size,
+            m1.unit_rect[1][3].h,    m1.led_out_rect[1][3].h, m15.out_total_h,
+            m15.wall_size[3].h};
+}
 
 enum Defect { None, Padded, BadStart, BadCommand, BadLength, Short, IndexLow, IndexHigh };
 
@@ -117,10 +99,7 @@ private slots:
     void rejection();
     void presets_data();
     void presets();
-    void led_defaults();
-    void reset();
-    void default_layouts_data();
-    void default_layouts();
+    void defaults();
 };
 
 void TestCodec::frames_data()
@@ -129,30 +108,20 @@ void TestCodec::frames_data()
     QTest::addColumn<QByteArray>("expected");
 
     // Worked examples of the frame layout: read selector 3 mode 12; byte 1 is the
-    // device number; an 8-byte frame closes at byte 7; mode select short command.
-    QTest::newRow("read 3, 12") << codec::read_request(1, 3, 12)
+    // device number; an 8-byte frame closes at byte 7.
+    QTest::newRow("read 3, 12") << read_request(1, 3, 12)
                                 << QByteArray::fromHex("3a01040100fe0a030c3a");
-    QTest::newRow("device 7") << codec::read_request(7, 0, 0)
+    QTest::newRow("device 7") << read_request(7, 0, 0)
                               << QByteArray::fromHex("3a07040100fe0a00003a");
-    QTest::newRow("8 bytes") << codec::build_frame(1, 176, {})
-                             << QByteArray::fromHex("3a01040100b0083a");
-    QTest::newRow("short 17") << codec::short_command(1, 17, 0, 5)
-                              << QByteArray::fromHex("3a01040100110a00053a");
+    QTest::newRow("8 bytes") << build_frame(1, 176, {}) << QByteArray::fromHex("3a01040100b0083a");
 
     // Values outside 16 bits are clamped, not wrapped.
     QByteArray clamped;
-    codec::put_rect(clamped, DevRect{-5, 0, 70000, 600});
-    QTest::newRow("clamped") << codec::build_frame(1, 21, clamped)
+    put_rect(clamped, DevRect{-5, 0, 70000, 600});
+    QTest::newRow("clamped") << build_frame(1, 21, clamped)
                              << QByteArray::fromHex("3a01040100 15 10 0000 ffff 0000 0258 3a");
-    // Derived port rectangles example: rectangles go x, width, y, height.
-    QByteArray port(1, char(0x90));
-    codec::put_rect(port, DevRect{1920, 0, 1920, 2160});
-    codec::put_rect(port, DevRect{0, 0, 1920, 1080});
-    QTest::newRow("port rects") << codec::build_frame(1, 149, port)
-                                << QByteArray::fromHex(
-                                       "3a01040100951990 07800780 00000870 00000780 00000438 3a");
     // The longest frame: byte 4 = 1, byte 6 = 25.
-    QTest::newRow("281 bytes") << codec::build_frame(1, 193, QByteArray(273, '\0'))
+    QTest::newRow("281 bytes") << build_frame(1, 193, QByteArray(273, '\0'))
                                << QByteArray::fromHex("3a01040101c119") + QByteArray(273, '\0') +
                                       ':';
 }
@@ -162,7 +131,7 @@ void TestCodec::frames()
     QFETCH(QByteArray, frame);
     QFETCH(QByteArray, expected);
     QCOMPARE(frame.toHex(' '), expected.toHex(' '));
-    QCOMPARE(codec::frame_length(frame), expected.size());
+    QCOMPARE(frame_length(frame), expected.size());
 }
 
 void TestCodec::status_data()
@@ -190,7 +159,7 @@ void TestCodec::status()
     QByteArray r = reply(26, 0);
     r.replace(9, data.size(), data);
     DeviceData d = fresh();
-    QVERIFY(codec::decode_status(r, d));
+    QVERIFY(decode_status(r, d));
     const QVector<int> got = {
         d.out_rate_60hz,       d.full_format_list,    d.mosaic_on,          d.in_card_present[0],
         d.in_card_present[1],  d.in_card_present[2],  d.in_card_present[3], d.aux_card_present,
@@ -211,7 +180,7 @@ void TestCodec::byte_positions()
 
     QByteArray card = reply(29, 1, 1);
     poke(card, 9, "102030 0064 0780 00c8 0438 0001 0002 0003 0004"); // values, main, sub
-    QVERIFY(codec::decode_input_card(card, 1, d));
+    QVERIFY(decode_input_card(card, 1, d));
     QCOMPARE(values(d.in_adjust[1]), (QVector<int>{0x10, 0x20, 0x30}));
     QCOMPARE(d.pip_rect[1].main, (DevRect{100, 200, 1920, 1080}));
     QCOMPARE(d.pip_rect[1].sub, (DevRect{1, 3, 2, 4}));
@@ -219,7 +188,7 @@ void TestCodec::byte_positions()
     QByteArray windows = reply(74, 3, 5);
     poke(windows, 25, "0000 0f00 0000 0870 0258 0a50 00c8 0258"); // window 1 in, out
     poke(windows, 57, "0001 0002 0003 0004 0005 0006 0007 0008"); // window 3 in, out
-    QVERIFY(codec::decode_windows(windows, 5, 815, 548, d));
+    QVERIFY(decode_windows(windows, 5, 815, 548, d));
     const ModeData &m5 = d.mode_data[5];
     QCOMPARE(m5.win_in[1], (DevRect{0, 0, 3840, 2160}));
     QCOMPARE(m5.win_out[1], (DevRect{600, 200, 2640, 600}));
@@ -237,7 +206,7 @@ void TestCodec::byte_positions()
     poke(table, 243,
          "e1 8182838485868788898a8b8c8d8e8f90 e2 a1a2a3a4a5a6a7a8a9aaabacadaeafb0 e3 c1c2c3c4");
     d.mode_data[15].win_layers.clear(); // a list that was never reset is grown, not overrun
-    QVERIFY(codec::decode_mode_table(table, d));
+    QVERIFY(decode_mode_table(table, d));
     QCOMPARE(d.mode_data[0].layer_code, 23);
     QCOMPARE(d.mode_data[15].win_source[0], 3);
     QCOMPARE(d.mode_data[15].win_layers, (QVector<int32_t>{1, 3, 0, 2}));
@@ -259,8 +228,8 @@ void TestCodec::byte_positions()
     poke(adjust, 9, "0501020304 1511121314 2521222324");
     QByteArray borders = reply(30, 8);
     poke(borders, 9, "0010203001 0211213102 ff12223203 0113233304");
-    QVERIFY(codec::decode_win_adjust(adjust, d));
-    QVERIFY(codec::decode_win_borders(borders, d));
+    QVERIFY(decode_win_adjust(adjust, d));
+    QVERIFY(decode_win_borders(borders, d));
     QCOMPARE(values(d.win_adjust[0]), (QVector<int>{1, 17, 33}));
     QCOMPARE(values(d.win_adjust[4]), (QVector<int>{5, 21, 37}));
     const WinFrame &f = d.win_frame[2];
@@ -274,8 +243,8 @@ void TestCodec::byte_positions()
     leds.replace(9, 64, QByteArray(64, char(0xff)));            // bytes 9..72 are not data
     poke(leds, 73, "0000 0f00 0000 0870 0000 0780 0000 0438");  // OutA DVI-1 in, out
     poke(leds, 185, "0780 0780 0000 0870 0001 0002 0003 0004"); // OutB DVI-4 at 73 + 64 + 48
-    QVERIFY(codec::decode_unit_rects(units, 3, d));
-    QVERIFY(codec::decode_led_rects(leds, 6, d));
+    QVERIFY(decode_unit_rects(units, 3, d));
+    QVERIFY(decode_led_rects(leds, 6, d));
     QCOMPARE(d.mode_data[3].unit_rect[0][0], (DevRect{1, 3, 2, 4}));
     QCOMPARE(d.mode_data[3].unit_rect[1][2], (DevRect{1920, 0, 1920, 1080}));
     QCOMPARE(d.mode_data[6].led_in_rect[0][0], (DevRect{0, 0, 3840, 2160}));
@@ -288,8 +257,8 @@ void TestCodec::byte_positions()
     poke(totals, 69, "1e00 0870"); // mode 15 at 9 + 60
     QByteArray walls = reply(266, 5);
     poke(walls, 261, "0f00 0870"); // mode 15, wall 3 at 9 + 240 + 12
-    QVERIFY(codec::decode_led_totals(totals, d));
-    QVERIFY(codec::decode_wall_sizes(walls, d));
+    QVERIFY(decode_led_totals(totals, d));
+    QVERIFY(decode_wall_sizes(walls, d));
     QCOMPARE(QVector<int>({d.mode_data[15].out_total_w, d.mode_data[15].out_total_h}),
              (QVector<int>{7680, 2160}));
     QCOMPARE(QVector<int>({d.mode_data[15].wall_size[3].w, d.mode_data[15].wall_size[3].h}),
@@ -301,30 +270,22 @@ void TestCodec::to_canvas()
     // Quad layout, window 3: 1920 * 815 / 3840 = 407.5 truncates to 407; a zero
     // reference gives 0 on its own axis only.
     const DevRect quad{1920, 1080, 1920, 1080};
-    QCOMPARE(codec::to_canvas_rect(quad, 815, 548, 3840, 2160), (DevRect{407, 274, 407, 274}));
-    QCOMPARE(codec::to_canvas_rect(quad, 815, 548, 0, 2160), (DevRect{0, 274, 0, 274}));
-    QCOMPARE(codec::to_canvas_rect(quad, 815, 548, 3840, 0), (DevRect{407, 0, 407, 0}));
+    QCOMPARE(to_canvas_rect(quad, 815, 548, 3840, 2160), (DevRect{407, 274, 407, 274}));
+    QCOMPARE(to_canvas_rect(quad, 815, 548, 0, 2160), (DevRect{0, 274, 0, 274}));
+    QCOMPARE(to_canvas_rect(quad, 815, 548, 3840, 0), (DevRect{407, 0, 407, 0}));
 }
 
 void TestCodec::rejection_data()
 {
     QTest::addColumn<int>("decoder");
     QTest::addColumn<int>("defect");
-
-    const char *const names[] = {"valid",
-                                 "inside the 300-byte buffer",
-                                 "wrong start byte",
-                                 "wrong command byte",
-                                 "wrong length field",
-                                 "one byte short",
-                                 "index -1",
-                                 "index past the end"};
+    const char *const names[] = {"valid",        "inside the 300-byte buffer",
+                                 "start byte",   "command byte",
+                                 "length field", "one byte short",
+                                 "index -1",     "index past the end"};
     for (int i = 0; i < int(std::size(kDecoders)); ++i) {
-        for (int x = None; x <= IndexHigh; ++x) {
-            if (x >= IndexLow && kDecoders[i].index_count == 0)
-                continue;
+        for (int x = None; x <= (kDecoders[i].index_count ? IndexHigh : Short); ++x)
             QTest::addRow("%s: %s", kDecoders[i].name, names[x]) << i << x;
-        }
     }
 }
 
@@ -332,41 +293,28 @@ void TestCodec::rejection()
 {
     QFETCH(int, decoder);
     QFETCH(int, defect);
-    const DecoderCase &c = kDecoders[decoder];
-
+    const auto &c = kDecoders[decoder];
     QByteArray r = reply(c.length, c.selector, 1);
     r.replace(9, c.length - 10, QByteArray(c.length - 10, char(0x5a)));
-    int index = 1;
-    switch (defect) {
-    case Padded:
+    const int index = defect == IndexLow ? -1 : defect == IndexHigh ? c.index_count : 1;
+    if (defect == Padded)
         r.append(QByteArray(300 - c.length, '\0'));
-        break;
-    case BadStart:
+    else if (defect == BadStart)
         r[0] = ';';
-        break;
-    case BadCommand:
+    else if (defect == BadCommand)
         r[5] = char(17);
-        break;
-    case BadLength:
+    else if (defect == BadLength)
         r[6] = char(r[6] + 1);
-        break;
-    case Short:
+    else if (defect == Short)
         r.chop(1);
-        break;
-    case IndexLow:
-        index = -1;
-        break;
-    case IndexHigh:
-        index = c.index_count;
-        break;
-    }
 
     DeviceData d = fresh();
-    const int before = c.probe(d);
-    QVERIFY(before != c.filled);
+    const QVector<int> before = last_fields(d);
     const bool accepted = defect <= Padded;
     QCOMPARE(c.decode(r, index, d), accepted);
-    QCOMPARE(c.probe(d), accepted ? c.filled : before);
+    QCOMPARE(last_fields(d)[decoder] != before[decoder], accepted);
+    if (!accepted)
+        QCOMPARE(last_fields(d), before);
     QVERIFY(!c.decode(QByteArray(), index, d));
 }
 
@@ -374,126 +322,102 @@ void TestCodec::presets_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("index"); // -1: no row
-    QTest::addColumn<QString>("text");
     QTest::addColumn<int>("res_w"); // out_res after apply_format_code
     QTest::addColumn<int>("res_h");
-
-    // Rows of the resolution preset table (the first five are the short list);
-    // the record starts at 111 x 222 with a custom size of 2048 x 1152.
-    QTest::newRow("1") << 1 << 0 << QStringLiteral("1440x1440@60Hz") << 1440 << 1440;
-    QTest::newRow("9 custom") << 9 << 2 << QStringLiteral("Custom Resolution") << 2048 << 1152;
-    QTest::newRow("11") << 11 << 4 << QStringLiteral("1200x1600@60Hz") << 1200 << 1600;
-    QTest::newRow("24") << 24 << 12 << QStringLiteral("1200x1960@50Hz") << 1200 << 1960;
+    // Rows of the preset table (the first five are the short list); the record
+    // starts at 111 x 222 with a custom size of 2048 x 1152.
+    QTest::newRow("1") << 1 << 0 << 1440 << 1440;
+    QTest::newRow("9 custom") << 9 << 2 << 2048 << 1152;
+    QTest::newRow("11") << 11 << 4 << 1200 << 1600;
+    QTest::newRow("24") << 24 << 12 << 1200 << 1960;
     for (int code : {-1, 8, 25})
-        QTest::addRow("%d no row", code) << code << -1 << QString() << 111 << 222;
+        QTest::addRow("%d no row", code) << code << -1 << 111 << 222;
 }
 
 void TestCodec::presets()
 {
     QFETCH(int, code);
     QFETCH(int, index);
-    QFETCH(QString, text);
     QFETCH(int, res_w);
     QFETCH(int, res_h);
-
-    const codec::ResolutionPreset *p = codec::preset_for_code(code);
-    QCOMPARE(p != nullptr, index >= 0);
-    if (p) {
-        QCOMPARE(QVector<int>({p->index, p->code}), QVector<int>({index, code}));
-        QCOMPARE(QString::fromLatin1(p->text), text);
-        QCOMPARE(&codec::preset_at(index), p);
-    }
+    const ResolutionPreset *p = preset_for_code(code);
+    QCOMPARE(p ? p->index : -1, index);
+    if (p)
+        QCOMPARE(&preset_at(index), p);
     DeviceData d;
     d.out_format = code;
     d.out_res_w = 111;
     d.out_res_h = 222;
     d.custom_res_w = 2048;
     d.custom_res_h = 1152;
-    QCOMPARE(codec::apply_format_code(d), index);
+    QCOMPARE(apply_format_code(d), index);
     QCOMPARE(QVector<int>({d.out_res_w, d.out_res_h}), QVector<int>({res_w, res_h}));
     // An empty combo's -1, or a stray row, is clamped to the table.
-    QCOMPARE(codec::preset_at(-1).index, 0);
-    QCOMPARE(codec::preset_at(codec::kPresetCount).index, codec::kPresetCount - 1);
+    QCOMPARE(preset_at(-1).index, 0);
+    QCOMPARE(preset_at(kPresetCount).index, kPresetCount - 1);
 }
 
-void TestCodec::led_defaults()
-{
-    DeviceData d = fresh();
-    d.out_format = 20; // 1920 x 1080
-    codec::derive_led_defaults(d);
-    const DevRect output{0, 0, 1920, 1080};
-    for (const ModeData &m : d.mode_data) {
-        for (int c = 0; c < kOutputCardCount; ++c) {
-            for (int p = 0; p < kPortCount; ++p) {
-                QCOMPARE(m.unit_rect[c][p], output);
-                QCOMPARE(m.led_in_rect[c][p], (DevRect{0, 0, 3840, 2160}));
-                QCOMPARE(m.led_out_rect[c][p], output);
-            }
-        }
-    }
-}
-
-void TestCodec::reset()
+// What the reset, the default layouts and the LED defaults put into the
+// records, and what the reset leaves alone: values only a read reply or the
+// operator sets.
+void TestCodec::defaults()
 {
     DeviceData d;
-    d.mode_data[7].win_layers = {0, 1};
-    d.mode_data[7].win_open[2] = 1;
-    d.mode_data[7].win_source[3] = 3;
-    d.mode_data[7].out_total_w = 7680;
-    d.mode_data[7].win_canvas[1] = {1, 2, 3, 4};
-    // Not the reset's business: values only a read reply or the operator sets.
+    ModeData &m7 = d.mode_data[7], &m4 = d.mode_data[4];
+    m7.win_layers = {0, 1};
+    m7.win_open[2] = 1;
+    m7.win_source[3] = 3;
+    m7.out_total_w = 7680;
+    m7.win_canvas[1] = {1, 2, 3, 4};
     d.win_adjust[4] = {9, 8, 7};
     d.pip_rect[1].sub = {10, 20, 30, 40};
     d.port_quality[1][2][8] = 77;
-    d.mode_data[4].win_out[1] = {5, 6, 7, 8};
-    d.mode_data[4].unit_rect[1][3] = {1, 1, 1, 1};
+    m4.win_out[1] = {5, 6, 7, 8};
+    m4.unit_rect[1][3] = {1, 1, 1, 1};
     d.reset_device_data();
     d.reset_device_data(); // twice still leaves exactly four layers
-    const ModeData &m = d.mode_data[7];
-    QCOMPARE(m.win_layers, (QVector<int32_t>{3, 2, 1, 0}));
+    QCOMPARE(m7.win_layers, (QVector<int32_t>{3, 2, 1, 0}));
     QCOMPARE(d.mode_data[0].win_layers, (QVector<int32_t>{3, 2, 1, 0}));
-    QCOMPARE(m.win_open[2] + m.win_source[3] + m.out_total_w, 0);
-    QCOMPARE(m.win_canvas[1], DevRect{});
-    QCOMPARE(d.in_adjust[1].contrast, 50);
-    QCOMPARE(d.win_adjust[3].colour, 128);
+    QCOMPARE(m7.win_open[2] + m7.win_source[3] + m7.out_total_w, 0);
+    QCOMPARE(m7.win_canvas[1], DevRect{});
     const WinFrame &f = d.win_frame[3];
-    QCOMPARE(QVector<int>({f.on, f.red, f.green, f.blue, f.size}),
-             (QVector<int>{0, 128, 128, 128, 3}));
-
-    QCOMPARE(d.win_adjust[4].contrast, 8);
+    QCOMPARE(QVector<int>({d.in_adjust[1].contrast, d.win_adjust[3].colour, f.on, f.red, f.green,
+                           f.blue, f.size}),
+             (QVector<int>{50, 128, 0, 128, 128, 128, 3}));
+    QCOMPARE(QVector<int>({d.win_adjust[4].contrast, d.port_quality[1][2][8]}),
+             (QVector<int>{8, 77}));
     QCOMPARE(d.pip_rect[1].sub, (DevRect{10, 20, 30, 40}));
-    QCOMPARE(d.port_quality[1][2][8], 77);
-    QCOMPARE(d.mode_data[4].win_out[1], (DevRect{5, 6, 7, 8}));
-    QCOMPARE(d.mode_data[4].unit_rect[1][3], (DevRect{1, 1, 1, 1}));
-}
+    QCOMPARE(m4.win_out[1], (DevRect{5, 6, 7, 8}));
+    QCOMPARE(m4.unit_rect[1][3], (DevRect{1, 1, 1, 1}));
 
-void TestCodec::default_layouts_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("window");
-    QTest::addColumn<DevRect>("out");
-    // Mode 0 and modes 3..15: one full window with three overlays.
-    QTest::newRow("M0 WIN2") << 0 << 1 << DevRect{600, 200, 2640, 600};
-    QTest::newRow("M3 WIN3") << 3 << 2 << DevRect{600, 1360, 800, 600};
-    QTest::newRow("M15 WIN4") << 15 << 3 << DevRect{2440, 1360, 800, 600};
-    // Mode 1: a cascade; mode 2: four quarters.
-    QTest::newRow("M1 WIN1") << 1 << 0 << DevRect{900, 0, 2940, 1560};
-    QTest::newRow("M1 WIN4") << 1 << 3 << DevRect{0, 600, 2940, 1560};
-    QTest::newRow("M2 WIN2") << 2 << 1 << DevRect{1920, 0, 1920, 1080};
-    QTest::newRow("M2 WIN3") << 2 << 2 << DevRect{0, 1080, 1920, 1080};
-}
-
-void TestCodec::default_layouts()
-{
-    QFETCH(int, mode);
-    QFETCH(int, window);
-    QFETCH(DevRect, out);
-    DeviceData d;
+    // Modes 0 and 3..15: one full window with three overlays; mode 1 a cascade,
+    // mode 2 four quarters. Windows 1 and 2 crop the 4K picture, 3 and 4 the HD one.
     d.load_default_layouts();
-    QCOMPARE(d.mode_data[mode].win_out[window], out);
-    // Windows 1 and 2 crop the full 4K picture, windows 3 and 4 the full HD one.
-    const DevRect crop = window < 2 ? DevRect{0, 0, 3840, 2160} : DevRect{0, 0, 1920, 1080};
-    QCOMPARE(d.mode_data[mode].win_in[window], crop);
+    const struct {
+        int mode, window;
+        DevRect out;
+    } layouts[] = {{0, 1, {600, 200, 2640, 600}},   {3, 2, {600, 1360, 800, 600}},
+                   {15, 3, {2440, 1360, 800, 600}}, {1, 0, {900, 0, 2940, 1560}},
+                   {1, 3, {0, 600, 2940, 1560}},    {2, 1, {1920, 0, 1920, 1080}},
+                   {2, 2, {0, 1080, 1920, 1080}}};
+    for (const auto &l : layouts) {
+        const ModeData &m = d.mode_data[l.mode];
+        QCOMPARE(m.win_out[l.window], l.out);
+        QCOMPARE(m.win_in[l.window],
+                 (l.window < 2 ? DevRect{0, 0, 3840, 2160} : DevRect{0, 0, 1920, 1080}));
+    }
+
+    d.out_format = 20; // 1920 x 1080
+    derive_led_defaults(d);
+    for (const ModeData &m : d.mode_data) {
+        for (int c = 0; c < kOutputCardCount; ++c) {
+            for (int p = 0; p < kPortCount; ++p) {
+                QCOMPARE(m.unit_rect[c][p], (DevRect{0, 0, 1920, 1080}));
+                QCOMPARE(m.led_in_rect[c][p], (DevRect{0, 0, 3840, 2160}));
+                QCOMPARE(m.led_out_rect[c][p], (DevRect{0, 0, 1920, 1080}));
+            }
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestCodec)

@@ -1,6 +1,5 @@
-// The program's link against the simulated device, in-process: connecting and
-// the read-back, failures and their bounds, the settings file and the reply
-// engines. Cases that only wait use the serial link, the faster one.
+// Connecting to the simulated device and the read-back, the settings file and
+// the reply engines; the faults a device can make are in the fault matrix.
 
 #include <QSettings>
 #include <QTcpServer>
@@ -19,13 +18,6 @@ namespace {
 const QString kFailedZh = QStringLiteral("连接设备失败！！");
 const QString kStatusRead = QStringLiteral("3a01040100fe0a00003a");
 
-void add_link_rows()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("network") << false;
-    QTest::newRow("serial") << true;
-}
-
 } // namespace
 
 class TestLink : public QObject
@@ -35,9 +27,13 @@ class TestLink : public QObject
 private slots:
     void cleanup() { m.stop(); }
 
-    void connect_reads_device_back_data() { add_link_rows(); }
+    void connect_reads_device_back_data()
+    {
+        QTest::addColumn<bool>("serial");
+        QTest::newRow("network") << false;
+        QTest::newRow("serial") << true;
+    }
     void connect_reads_device_back();
-    void connect_fails_data();
     void connect_fails();
     void network_status_read_gives_up_after_ten_polls_data();
     void network_status_read_gives_up_after_ten_polls();
@@ -45,19 +41,9 @@ private slots:
     void device_number_follows_radio();
     void settings_file_data();
     void settings_file();
-    void page_buttons_read_input_cards();
-    void buffer_command_goes_through_tx_buf();
-    void engine_ignores_data_without_code_data() { add_link_rows(); }
-    void engine_ignores_data_without_code();
-    void serial_engine_takes_a_split_reply_once_data();
-    void serial_engine_takes_a_split_reply_once();
-    void network_split_reply_judged_by_first_piece();
+    void page_buttons_and_tx_buf();
 
 private:
-    void busy_command(uint8_t command, uint8_t b, int code)
-    {
-        QVERIFY(m.view->transmit_short(command, 0, b, TxWait::busy(code, QStringLiteral("wait"))));
-    }
     void new_view()
     {
         m.view.reset();
@@ -91,8 +77,14 @@ void TestLink::connect_reads_device_back()
     auto &ui = m.view->form();
     QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageMultiWindow));
     QCOMPARE(ui.connectBtn->text(), QStringLiteral("断开连接"));
-    QVERIFY(m.view->isEnabled());
-    QCOMPARE(m.view->status_length(), 26);
+
+    // An acknowledgement that nobody expects stays where it is.
+    QVERIFY(m.view->send_short_command(proto::kCmdPipOnOff, 0, 1));
+    QIODevice &io = serial ? static_cast<QIODevice &>(m.view->serial_port())
+                           : static_cast<QIODevice &>(m.view->socket());
+    QTRY_COMPARE(io.bytesAvailable(), qint64(10));
+    device_data.delay(100);
+    QCOMPARE(io.bytesAvailable(), qint64(10));
 
     QSettings ini(m.path("ini/info.ini"), QSettings::IniFormat);
     QCOMPARE(ini.value("SerialPort/SeralFlag").toBool(), serial);
@@ -124,31 +116,19 @@ void TestLink::connect_reads_device_back()
         QCOMPARE(m.view->ip_editor()->text(), QStringLiteral("127.0.0.1"));
 }
 
-void TestLink::connect_fails_data()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("network, nothing listening") << false;
-    QTest::newRow("serial, silent device") << true;
-}
-
+// A silent device is in the fault matrix; here nothing listens at all.
 void TestLink::connect_fails()
 {
-    QFETCH(bool, serial);
-    QVERIFY(m.start(serial));
-    m.sim->faults().mute_reads.insert(0);
-    quint16 port = m.sim->tcp_port();
-    if (!serial) {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        port = probe.serverPort();
-    }
+    QVERIFY(m.start(false));
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const quint16 port = probe.serverPort();
+    probe.close();
     ModalAnswerer boxes;
-    QVERIFY(!connect_view(*m.view, port, m.sim->pty_path(), serial));
+    QVERIFY(!connect_view(*m.view, port, QString(), false));
     QCOMPARE(boxes.titles, QStringList{QStringLiteral("警告")});
     QCOMPARE(boxes.texts, QStringList{kFailedZh});
-    QCOMPARE(device_data.net_open + device_data.serial_open, 0);
-    QVERIFY(m.view->isEnabled());
-    QVERIFY(!m.view->serial_port().isOpen());
+    QCOMPARE(device_data.net_open, uint8_t(0));
     QCOMPARE(m.view->socket().state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(m.view->form().stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
 }
@@ -266,7 +246,7 @@ void TestLink::settings_file()
     QCOMPARE(ini.value("SerialPort/IP").toString(), QStringLiteral("127.0.0.1"));
 }
 
-void TestLink::page_buttons_read_input_cards()
+void TestLink::page_buttons_and_tx_buf()
 {
     QVERIFY(m.start(true));
     QVERIFY(m.connect_link());
@@ -285,12 +265,7 @@ void TestLink::page_buttons_read_input_cards()
     QTest::mouseClick(ui.winsetBtn, Qt::LeftButton);
     QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageMultiWindow));
     QCOMPARE(m.sim->frame_log().size(), 3);
-}
 
-void TestLink::buffer_command_goes_through_tx_buf()
-{
-    QVERIFY(m.start(true));
-    QVERIFY(m.connect_link());
     m.sim->clear_frame_log();
     // Window colour values of entries 4, 0, 1, 2, 3: a 15-byte frame built in tx_buf.
     const QByteArray frame = QByteArray::fromHex("3a010401001b0f000f0a0b0c0d0e3a");
@@ -304,70 +279,6 @@ void TestLink::buffer_command_goes_through_tx_buf()
     QVERIFY(!m.view->send_buffer_command(proto::kCmdImportGlobal, QByteArray(293, '\0')));
     QTest::qWait(100);
     QCOMPARE(m.sim->frame_log().size(), 1);
-}
-
-void TestLink::engine_ignores_data_without_code()
-{
-    QFETCH(bool, serial);
-    QVERIFY(m.start(serial));
-    QVERIFY(m.connect_link());
-    // An acknowledgement that nobody expects stays where it is.
-    QVERIFY(m.view->send_short_command(proto::kCmdPipOnOff, 0, 1));
-    QIODevice &io = serial ? static_cast<QIODevice &>(m.view->serial_port())
-                           : static_cast<QIODevice &>(m.view->socket());
-    QTRY_COMPARE(io.bytesAvailable(), qint64(10));
-    device_data.delay(100);
-    QCOMPARE(io.bytesAvailable(), qint64(10));
-}
-
-void TestLink::serial_engine_takes_a_split_reply_once_data()
-{
-    // Acknowledgements in two halves 50 ms apart, well inside the engine's 200-ms wait.
-    QTest::addColumn<int>("command");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("frames"); // sent in all, the command included
-    QTest::addColumn<int>("left");   // code afterwards: what the action set, if anything
-    QTest::newRow("PIP on: close only")
-        << int(proto::kCmdPipOnOff) << int(proto::kWaitPipOnOff) << 1 << 0;
-    QTest::newRow("input source: one status re-read")
-        << int(proto::kCmdInputSource) << int(proto::kWaitInputSource) << 2
-        << int(proto::kWaitStatus);
-}
-
-void TestLink::serial_engine_takes_a_split_reply_once()
-{
-    QFETCH(int, command);
-    QFETCH(int, code);
-    QFETCH(int, frames);
-    QFETCH(int, left);
-    QVERIFY(m.start(true));
-    QVERIFY(m.connect_link());
-    m.sim->clear_frame_log();
-    m.sim->faults().split_ms = 50;
-    ModalAnswerer boxes;
-    busy_command(uint8_t(command), 1, code);
-    QVERIFY(boxes.texts.isEmpty());
-    // Read after the wait, the whole reply is taken, and taken once: the code is
-    // cleared before anything else, so only what the action set stays behind.
-    QTest::qWait(300);
-    QCOMPARE(m.view->serial_port().bytesAvailable(), qint64(0));
-    QCOMPARE(m.sim->frame_log().size(), frames);
-    QCOMPARE(device_data.serial_wait_code, left);
-}
-
-void TestLink::network_split_reply_judged_by_first_piece()
-{
-    QVERIFY(m.start(false));
-    QVERIFY(m.connect_link());
-    m.sim->faults().split_ms = 1500;
-    ModalAnswerer boxes;
-    QElapsedTimer clock;
-    clock.start();
-    busy_command(proto::kCmdPipOnOff, 0, proto::kWaitPipOnOff);
-    // Accepted on the first five bytes; the other five arrive later and stay unread.
-    QVERIFY(clock.elapsed() < 1500);
-    QVERIFY(boxes.texts.isEmpty());
-    QTRY_COMPARE(m.view->socket().bytesAvailable(), qint64(5));
 }
 
 QTEST_MAIN(TestLink)
