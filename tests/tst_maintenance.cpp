@@ -175,7 +175,7 @@ void TestMaintenance::round_trip(bool serial)
 
     const QString file = m_s.path(QStringLiteral("backup.txt"));
     {
-        FileDialogAnswerer files(file);
+        FileDialogAnswerer files(m_s.path(QStringLiteral("backup"))); // ".txt" is added
         ProgressWatcher progress(m_s.view.get());
         QTest::mouseClick(ui.exportBtn, Qt::LeftButton);
         QCOMPARE(files.filters, QStringList{QStringLiteral("Files(*.txt)")});

@@ -20,8 +20,15 @@ void TesselView::clicked_export_btn()
 {
     if (active_transport() == Transport::None)
         return;
-    const QString name = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Export File"), tessel_app_dir(), QStringLiteral("Files(*.txt)"));
+    // A name typed without ".txt" gets it before the overwrite question, so the
+    // backup shows in the import dialog's filter and no other backup is replaced unasked.
+    QFileDialog dialog(this, QStringLiteral("Export File"), tessel_app_dir(),
+                       QStringLiteral("Files(*.txt)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString name = dialog.selectedFiles().value(0);
     if (name.isEmpty())
         return;
     // Written beside the target and renamed over it only when complete, so a
