@@ -127,17 +127,9 @@ void measure_startup(const QString &self, std::vector<Row> &rows)
     rows.push_back(row);
 }
 
-qint64 timed(const std::function<bool()> &action)
-{
-    QElapsedTimer clock;
-    clock.start();
-    const bool ok = action();
-    return ok ? clock.elapsed() : -1;
-}
-
-// Export and import wait for the operator first (file dialog, question box):
-// their clock starts when the last of those dialogs closes, so the answerers'
-// polling is not counted as the program's work.
+// Times an action; where it waits for the operator first (the file dialog and
+// question box of export and import), the clock starts when the last of those
+// dialogs closes, so the answerers' polling is not counted as the program's work.
 class AnswerClock : public QObject
 {
 public:
@@ -275,14 +267,6 @@ int wait_of(int code, bool serial)
 
 std::vector<qint64> repeat(int runs, const std::function<bool()> &action)
 {
-    std::vector<qint64> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(timed(action));
-    return times;
-}
-
-std::vector<qint64> repeat_after_answer(int runs, const std::function<bool()> &action)
-{
     AnswerClock clock;
     std::vector<qint64> times;
     for (int i = 0; i < runs; ++i)
@@ -303,10 +287,12 @@ void measure_links(Bench &bench, std::vector<Row> &rows)
         const int readback =
             floor_of({proto::kReadStatusBoot, proto::kReadModeTable, proto::kReadWindows}, serial);
 
+        // The disconnect before each run stays off the clock.
         std::vector<qint64> connect;
+        AnswerClock clock;
         for (int i = 0; i < kRuns; ++i) {
             bench.disconnect_link();
-            connect.push_back(timed([&] { return bench.connect_link(serial); }));
+            connect.push_back(clock.timed([&] { return bench.connect_link(serial); }));
         }
         rows.push_back({QStringLiteral("Connect to multi-window page, %1").arg(link),
                         readback,
@@ -333,7 +319,7 @@ void measure_links(Bench &bench, std::vector<Row> &rows)
         rows.push_back({QStringLiteral("export, %1").arg(link),
                         kModeCount * (kExportWindowsPauseMs + wait(proto::kReadWindows) +
                                       kExportLedPauseMs + wait(proto::kReadLedRects)),
-                        median(repeat_after_answer(kLongRuns, [&] { return bench.export_file(); })),
+                        median(repeat(kLongRuns, [&] { return bench.export_file(); })),
                         {},
                         kNoTarget,
                         kLongRuns});
@@ -345,7 +331,7 @@ void measure_links(Bench &bench, std::vector<Row> &rows)
                           wait_of(proto::kWaitImportEnd, serial);
         rows.push_back({QStringLiteral("import, %1").arg(link),
                         chain + readback,
-                        median(repeat_after_answer(kLongRuns, [&] { return bench.import_file(); })),
+                        median(repeat(kLongRuns, [&] { return bench.import_file(); })),
                         {},
                         kNoTarget,
                         kLongRuns});
