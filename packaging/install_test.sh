@@ -4,6 +4,7 @@
 # the installed simulator) must save the settings in the user's folder, the
 # second must read them back (it connects to the address saved there).
 set -euo pipefail
+umask 022 # the unprivileged user must read the installed tree
 build=$(cd "$1" && pwd)
 
 work=$(mktemp -d /tmp/tessel-install.XXXXXX)
