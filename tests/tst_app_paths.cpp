@@ -47,13 +47,16 @@ void TestAppPaths::settings_writable()
 void TestAppPaths::settings_place()
 {
     // The build folder is writable: the settings stay beside the program.
+    // The export and import dialogs open there too.
     qunsetenv("TESSEL_APP_DIR");
     QCOMPARE(tessel_settings_path(),
              QCoreApplication::applicationDirPath() + QStringLiteral("/ini/info.ini"));
+    QCOMPARE(tessel_files_dir(), QCoreApplication::applicationDirPath());
 
     QTemporaryDir dir;
     qputenv("TESSEL_APP_DIR", QFile::encodeName(dir.path()));
     QCOMPARE(tessel_settings_path(), dir.filePath(QStringLiteral("ini/info.ini")));
+    QCOMPARE(tessel_files_dir(), dir.path());
     qunsetenv("TESSEL_APP_DIR");
 }
 

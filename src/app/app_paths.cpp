@@ -39,16 +39,34 @@ bool tessel_settings_writable_in(const QString &dir)
     return info.isDir() && info.isWritable() && info.isExecutable();
 }
 
-QString tessel_settings_dir()
+namespace {
+
+// TESSEL_APP_DIR, else the program's folder when the settings can be written
+// there; empty for an installed program.
+QString own_folder()
 {
     const QString fromEnv = qEnvironmentVariable("TESSEL_APP_DIR");
     if (!fromEnv.isEmpty())
         return fromEnv;
     const QString programDir = QCoreApplication::applicationDirPath();
-    if (tessel_settings_writable_in(programDir))
-        return programDir;
+    return tessel_settings_writable_in(programDir) ? programDir : QString();
+}
+
+} // namespace
+
+QString tessel_settings_dir()
+{
+    const QString own = own_folder();
+    if (!own.isEmpty())
+        return own;
     const QString userDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    return userDir.isEmpty() ? programDir : userDir;
+    return userDir.isEmpty() ? QCoreApplication::applicationDirPath() : userDir;
+}
+
+QString tessel_files_dir()
+{
+    const QString own = own_folder();
+    return own.isEmpty() ? QDir::homePath() : own;
 }
 
 QString tessel_settings_path()

@@ -16,6 +16,9 @@ bool tessel_settings_writable_in(const QString &dir);
 QString tessel_settings_dir();
 // The settings file "<settings dir>/ini/info.ini".
 QString tessel_settings_path();
+// Where the export and import dialogs open: the settings' folder when it is
+// the application's own, else (an installed program) the user's home.
+QString tessel_files_dir();
 
 // Where the busy animation may be, in order: beside the program (the
 // application directory), the installed data folder, the resources (always there).
