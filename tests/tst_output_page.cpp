@@ -241,6 +241,20 @@ void TestOutputPage::walls_and_unit_screens()
     retype(ui.inxEdit, "1921"); // x at most 3840 - 1920
     QCOMPARE(ui.inxEdit->text(), QStringLiteral("192"));
 
+    // The unit limits follow the wall on show: x 1920 is outside wall 1 but
+    // inside wall 3 again once that is chosen.
+    device_data.mode_data[2].wall_size[0] = {1920, 1080};
+    device_data.mode_data[2].unit_rect[0][0] = {0, 0, 1920, 1080};
+    emit ui.comboBo_select->activated(0);
+    QTest::mouseClick(ui.btn_outA_dvi1, Qt::LeftButton);
+    QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
+    QVERIFY(!ui.inxEdit->hasAcceptableInput());
+    ui.comboBo_select->setCurrentIndex(2);
+    emit ui.comboBo_select->activated(2);
+    m_s.sim->clear_frame_log();
+    QTest::mouseClick(ui.pushButton, Qt::LeftButton);
+    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
+
     // One wall: no selector; Save sends the totals.
     m_s.sim->image().mosaic_on = device_data.mosaic_on = 0;
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);

@@ -83,6 +83,10 @@ void TesselView::setup_output_page()
         m_rect_validators.append(validator);
         connect(edit, &QLineEdit::textChanged, this, &TesselView::text_changed);
     }
+    // The unit positions are bounded by the wall on show, however its size got
+    // there: typed, chosen with the wall, or left by the mosaic editor.
+    for (QLineEdit *edit : {ui.wEdit, ui.hEdit})
+        connect(edit, &QLineEdit::textChanged, this, &TesselView::text_changed);
     for (QFrame *frame : {ui.frame_in, ui.frame_out})
         frame->setStyleSheet(QStringLiteral("QFrame{background-color: rgba(0, 255, 127,200);}"));
 }
