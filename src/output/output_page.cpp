@@ -9,19 +9,10 @@
 #include "device/codec.h"
 #include "device/device_data.h"
 #include "widgets/bounded_validator.h"
+#include "widgets/group_styles.h"
 #include "output/output_codec.h"
 
 namespace {
-
-const QString kGroupButtonOn = QStringLiteral(
-    "QPushButton{background-color:rgb(255, 223, 58);border-style:outset;border-width:2px;"
-    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}"
-    "QPushButton:disabled{color:rgb(140, 140, 140);}");
-const QString kGroupButtonOff = QStringLiteral(
-    "QPushButton{background-color:rgb(189, 189, 189);border-style:outset;border-width:2px;"
-    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}"
-    // Disabled modes and ports of a missing card must look disabled.
-    "QPushButton:disabled{color:rgb(140, 140, 140);}");
 
 constexpr int kSelectModeWaitMs = 300;
 constexpr int kPortRectsWaitMs = 300;
@@ -137,14 +128,14 @@ void TesselView::setup_output_page_for_mode()
 void TesselView::highlight_out_mode_button(int mode)
 {
     for (int i = 0; i < m_out_mode_buttons.size(); ++i)
-        m_out_mode_buttons[i]->setStyleSheet(i == mode ? kGroupButtonOn : kGroupButtonOff);
+        m_out_mode_buttons[i]->setStyleSheet(i == mode ? group_style::on() : group_style::off());
 }
 
 void TesselView::highlight_out_port_button()
 {
     const int active = device_data.out_port_sel + device_data.out_card_sel * kPortCount;
     for (int i = 0; i < m_out_port_buttons.size(); ++i)
-        m_out_port_buttons[i]->setStyleSheet(i == active ? kGroupButtonOn : kGroupButtonOff);
+        m_out_port_buttons[i]->setStyleSheet(i == active ? group_style::on() : group_style::off());
 }
 
 void TesselView::clicked_out_mode_btn(int mode)
