@@ -10,6 +10,7 @@
 #include "device/device_data.h"
 #include "widgets/bounded_validator.h"
 #include "widgets/group_styles.h"
+#include "widgets/dialog_fields.h"
 #include "output/output_codec.h"
 
 namespace {
@@ -23,11 +24,6 @@ TxWait inside(TxWait wait)
 {
     wait.disable_window = false;
     return wait;
-}
-
-int field_value(const QLineEdit *edit)
-{
-    return edit->text().toInt();
 }
 
 } // namespace
@@ -174,16 +170,20 @@ void TesselView::clicked_out_port_btn(int card, int port)
 void TesselView::show_manual_rect_fields()
 {
     const ModeData &m = device_data.mode_data[device_data.cur_out_mode];
-    const DevRect &in = m.led_in_rect[device_data.out_card_sel][device_data.out_port_sel];
-    const DevRect &out = m.led_out_rect[device_data.out_card_sel][device_data.out_port_sel];
-    ui.inputEdit_x->setText(QString::number(in.x));
-    ui.inputEdit_y->setText(QString::number(in.y));
-    ui.inputEdit_w->setText(QString::number(in.w));
-    ui.inputEdit_h->setText(QString::number(in.h));
-    ui.outputEdit_x->setText(QString::number(out.x));
-    ui.outputEdit_y->setText(QString::number(out.y));
-    ui.outputEdit_w->setText(QString::number(out.w));
-    ui.outputEdit_h->setText(QString::number(out.h));
+    show_rect(manual_input_edits(),
+              m.led_in_rect[device_data.out_card_sel][device_data.out_port_sel]);
+    show_rect(manual_output_edits(),
+              m.led_out_rect[device_data.out_card_sel][device_data.out_port_sel]);
+}
+
+RectEdits TesselView::manual_input_edits() const
+{
+    return {ui.inputEdit_x, ui.inputEdit_y, ui.inputEdit_w, ui.inputEdit_h};
+}
+
+RectEdits TesselView::manual_output_edits() const
+{
+    return {ui.outputEdit_x, ui.outputEdit_y, ui.outputEdit_w, ui.outputEdit_h};
 }
 
 void TesselView::clicked_pushBtn_set()
@@ -197,11 +197,8 @@ void TesselView::clicked_pushBtn_set()
     const int card = device_data.out_card_sel;
     const int port = device_data.out_port_sel;
     ModeData &m = device_data.mode_data[mode];
-    m.led_in_rect[card][port] = DevRect{field_value(ui.inputEdit_x), field_value(ui.inputEdit_y),
-                                        field_value(ui.inputEdit_w), field_value(ui.inputEdit_h)};
-    m.led_out_rect[card][port] =
-        DevRect{field_value(ui.outputEdit_x), field_value(ui.outputEdit_y),
-                field_value(ui.outputEdit_w), field_value(ui.outputEdit_h)};
+    m.led_in_rect[card][port] = read_rect(manual_input_edits());
+    m.led_out_rect[card][port] = read_rect(manual_output_edits());
     transmit(proto::kCmdRectangle,
              codec::port_rects_payload(codec::port_selector(card, port, mode),
                                        m.led_in_rect[card][port], m.led_out_rect[card][port]),
