@@ -188,6 +188,13 @@ void TestLayoutWidgets::labels_and_menus()
     box->set_window_number(2);
     QCOMPARE(menu_texts(box, QPoint(100, 50), "Sources"), (QStringList{"InA:HDMI-1", "InB:VGA-2"}));
 
+    // "Up" on WIN3 of a known stack, then WIN4 lowered: the worked stacking codes.
+    device_data.mode_data[0].win_layers = {3, 2, 1, 0};
+    menu_texts(box, QPoint(100, 50), {}, "Up");
+    QCOMPARE(device_data.mode_data[0].layer_code, 1);
+    m_s.view->Down_Win(3);
+    QCOMPARE(device_data.mode_data[0].layer_code, 9);
+
     // "New" replaces the item whose menu is still running.
     QPointer<itemBox> old = box;
     menu_texts(box, QPoint(100, 50), {}, "New");
