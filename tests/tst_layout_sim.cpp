@@ -10,8 +10,8 @@
 #include "device/codec.h"
 #include "layout/cled.h"
 #include "layout/itembox.h"
-#include "widgets/group_styles.h"
 #include "support/sim_session.h"
+#include "widgets/group_styles.h"
 
 namespace {
 

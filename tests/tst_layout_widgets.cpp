@@ -215,8 +215,7 @@ void TestLayoutWidgets::colours_repeat_with_the_same_actions()
         m_s.view->new_create();
         // Mosaic units draw from the same generator.
         ledscreen unit(0, 0, 1);
-        return QStringList{item(0)->styleSheet(), item(1)->styleSheet(),
-                           unit.styleSheet()};
+        return QStringList{item(0)->styleSheet(), item(1)->styleSheet(), unit.styleSheet()};
     };
     QStringList first = run();
     QCOMPARE(run(), first);

@@ -95,7 +95,6 @@ void pipclass::change_text(const QString &)
     }
 }
 
-
 void pipclass::send_rect(bool main)
 {
     const RectEdits edits = main ? main_edits() : sub_edits();

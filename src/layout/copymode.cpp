@@ -45,7 +45,8 @@ void copymode::choose_target(int mode)
 {
     m_target = mode;
     for (int i = 0; i < m_target_buttons.size(); ++i)
-        m_target_buttons[i]->setStyleSheet(i == mode ? group_style::target_on() : group_style::off());
+        m_target_buttons[i]->setStyleSheet(i == mode ? group_style::target_on()
+                                                     : group_style::off());
 }
 
 void copymode::clicked_save_btn()

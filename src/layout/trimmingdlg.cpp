@@ -73,8 +73,8 @@ void trimmingDlg::saveData()
 {
     if (m_win < 0)
         return;
-    if (!all_acceptable({ui.inyEdit, ui.inhEdit, ui.outxEdit, ui.outwEdit, ui.outyEdit,
-                         ui.outhEdit}))
+    if (!all_acceptable(
+            {ui.inyEdit, ui.inhEdit, ui.outxEdit, ui.outwEdit, ui.outyEdit, ui.outhEdit}))
         return;
     ModeData &m = device_data.mode_data[device_data.cur_mul_mode];
     m.win_in[m_win] = read_rect(input_edits());

@@ -8,10 +8,10 @@
 #include "app/tesselview.h"
 #include "device/codec.h"
 #include "device/device_data.h"
-#include "widgets/bounded_validator.h"
-#include "widgets/group_styles.h"
-#include "widgets/dialog_fields.h"
 #include "output/output_codec.h"
+#include "widgets/bounded_validator.h"
+#include "widgets/dialog_fields.h"
+#include "widgets/group_styles.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QMenu>
 
 #include "app/texts.h"
-#include "widgets/canvas_items.h"
 #include "output/mosaic/unit_style.h"
+#include "widgets/canvas_items.h"
 
 namespace {
 constexpr int kPortUnitAlpha = 120;

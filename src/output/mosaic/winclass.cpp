@@ -6,9 +6,9 @@
 #include <QMouseEvent>
 
 #include "app/texts.h"
-#include "widgets/canvas_items.h"
 #include "output/mosaic/mosaic_codec.h"
 #include "output/mosaic/unit_style.h"
+#include "widgets/canvas_items.h"
 
 namespace {
 
