@@ -222,7 +222,7 @@ void TestCoverage::new_problems_data()
     QTest::newRow("no change") << one(pair) << one(pair) << QStringList{};
     QTest::newRow("a shift opens a gap and an overlap")
         << one(pair) << one(with(pair, 1, {1919, 0, 1920, 1080}))
-        << QStringList{"gap w0 0/0 3839,0 1x1080", "overlap w0 0/1 1919,0 1x1080"};
+        << QStringList{"overlap w0 0/1 1919,0 1x1080", "gap w0 0/0 3839,0 1x1080"};
     QTest::newRow("a smaller old overlap is no news")
         << one(with(pair, 1, {1918, 0, 1922, 1080})) << one(with(pair, 1, {1919, 0, 1921, 1080}))
         << QStringList{};

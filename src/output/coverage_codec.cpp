@@ -297,15 +297,6 @@ QVector<CoverageProblem> new_coverage_problems(const QVector<WallLayout> &before
         const QVector<Box> old_boxes = unit_boxes(before);
         const QVector<Box> new_boxes = unit_boxes(after);
 
-        // Pixels that something covered and nothing covers now.
-        const Grid grid(area, old_boxes + new_boxes);
-        for (const Region &g : merge_cells(grid, [&](int c, int row) {
-                 const Box cell = grid.cell(c, row);
-                 return cell_mask(cell, old_boxes) != 0 && cell_mask(cell, new_boxes) == 0 ? 0
-                                                                                          : -1;
-             }))
-            problems.append({CoverageProblem::Gap, w, 0, 0, rect_of(g.box)});
-
         for (int a = 0; a < after.units.size(); ++a)
             for (int b = a + 1; b < after.units.size(); ++b) {
                 const Box now = pair_overlap(new_boxes[a], new_boxes[b], area);
@@ -320,6 +311,15 @@ QVector<CoverageProblem> new_coverage_problems(const QVector<WallLayout> &before
                     problems.append({CoverageProblem::Overlap, w, after.units[a].port,
                                      after.units[b].port, rect_of(now)});
             }
+
+        // Pixels that something covered and nothing covers now.
+        const Grid grid(area, old_boxes + new_boxes);
+        for (const Region &g : merge_cells(grid, [&](int c, int row) {
+                 const Box cell = grid.cell(c, row);
+                 return cell_mask(cell, old_boxes) != 0 && cell_mask(cell, new_boxes) == 0 ? 0
+                                                                                          : -1;
+             }))
+            problems.append({CoverageProblem::Gap, w, 0, 0, rect_of(g.box)});
     }
     return problems;
 }

@@ -90,9 +90,9 @@ struct CoverageProblem {
     DevRect rect;   // Overlap: the whole intersection after the change; Gap: a new gap region
 };
 
-// Problems of `after` that `before` did not have: pixels that were covered and
-// are not, and pairs of ports whose overlap reaches pixels it did not reach.
-// Both lists describe the same walls (same count and sizes).
+// Problems of `after` that `before` did not have, wall by wall: pairs of ports
+// whose overlap reaches pixels it did not reach, then regions that were
+// covered and are not. Both lists describe the same walls (count and sizes).
 QVector<CoverageProblem> new_coverage_problems(const QVector<WallLayout> &before,
                                                const QVector<WallLayout> &after);
 
