@@ -1,7 +1,6 @@
 // The coverage map on the output page and the question before a unit change
 // that opens a gap or an overlap on a wall. Both read the records only.
 
-#include <QComboBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -10,31 +9,27 @@
 #include "app/texts.h"
 #include "device/device_data.h"
 #include "output/coverage_codec.h"
-#include "output/mosaic/unit_style.h"
 
 namespace {
 
 // More lines than this make the question too tall to read under pressure.
 constexpr int kMaxProblemLines = 6;
 
-QString name_of(int port)
-{
-    return port_name(port / kPortCount, port % kPortCount);
-}
-
 // One sentence per problem; the changed port is named first.
 QString describe(const codec::CoverageProblem &p, int changed_port)
 {
     if (p.kind == codec::CoverageProblem::Overlap) {
         const bool swap = p.port_b == changed_port;
+        const int first = swap ? p.port_b : p.port_a;
+        const int second = swap ? p.port_a : p.port_b;
         return pick_text("%1 overlaps %2 by %3 x %4 pixels.", "%1 与 %2 重叠 %3 x %4 像素。")
-            .arg(name_of(swap ? p.port_b : p.port_a), name_of(swap ? p.port_a : p.port_b))
+            .arg(coverage_port_name(first), coverage_port_name(second))
             .arg(p.rect.w)
             .arg(p.rect.h);
     }
     return pick_text("%1 leaves a gap of %2 x %3 pixels at (%4, %5) in wall %6.",
                      "%1 在拼接屏 %6 的 (%4, %5) 处留下 %2 x %3 像素的空隙。")
-        .arg(name_of(changed_port))
+        .arg(coverage_port_name(changed_port))
         .arg(p.rect.w)
         .arg(p.rect.h)
         .arg(p.rect.x)

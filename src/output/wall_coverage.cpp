@@ -20,18 +20,14 @@ constexpr double kMinMarkPixels = 4.0;
 const QColor kWallColor(48, 48, 48);
 const QColor kGapColor(230, 30, 30);
 const QColor kOverlapColor(255, 150, 0);
-const QColor kOutsideColor(255, 255, 255);
+// Outside parts lie on the dialog's light background.
+const QColor kOutsideColor(20, 20, 20);
 
 // One fixed colour per port, so a port looks the same in every wall and mode.
 const QColor kPortColors[codec::kCoveragePorts] = {
     {70, 130, 230}, {60, 180, 120}, {170, 110, 220}, {40, 170, 190},
     {120, 150, 60}, {200, 90, 150}, {90, 110, 170}, {150, 140, 110},
 };
-
-QString name_of(int port)
-{
-    return port_name(port / kPortCount, port % kPortCount);
-}
 
 QString pixels(qint64 n)
 {
@@ -83,12 +79,17 @@ private:
 
 } // namespace
 
+QString coverage_port_name(int port)
+{
+    return port_name(port / kPortCount, port % kPortCount);
+}
+
 QString port_list(unsigned ports)
 {
     QStringList names;
     for (int p = 0; p < codec::kCoveragePorts; ++p)
         if (ports & (1u << p))
-            names << name_of(p);
+            names << coverage_port_name(p);
     return names.join(pick_text(", ", "、"));
 }
 
@@ -175,7 +176,7 @@ void WallPicture::paintEvent(QPaintEvent *)
         p.setPen(QPen(kOverlapColor, 1));
         p.drawRect(mark);
     }
-    p.setPen(QPen(kOutsideColor, 1, Qt::DashLine));
+    p.setPen(QPen(kOutsideColor, 1.5, Qt::DashLine));
     p.setBrush(Qt::NoBrush);
     for (const codec::OutsidePart &o : m_report.outside)
         p.drawRect(scale.map(o.rect));
@@ -189,7 +190,7 @@ void WallPicture::paintEvent(QPaintEvent *)
         const codec::CoverageUnit &u = m_report.units[i];
         const double share = i < m_report.shares.size() ? m_report.shares[i].share : 0.0;
         const QString text = QStringLiteral("%1\n(%2, %3) %4 x %5\n%6 %")
-                                 .arg(name_of(u.port))
+                                 .arg(coverage_port_name(u.port))
                                  .arg(u.rect.x)
                                  .arg(u.rect.y)
                                  .arg(u.rect.w)

@@ -61,5 +61,7 @@ private:
 // "Wall 1: 3840 x 2160, 8 ports, no gaps, no overlaps", or the gap and
 // overlap pixel counts with the ports involved, in the interface language.
 QString coverage_summary(int wall, const codec::WallReport &report);
+// "OutA:DVI-2" for port card * 4 + port.
+QString coverage_port_name(int port);
 // "OutA:DVI-2, OutB:DVI-1" for a set of ports (bit card * 4 + port).
 QString port_list(unsigned ports);
