@@ -85,14 +85,12 @@ void TestCoverage::wall_data()
     QTest::newRow("tiled exactly") << 3840 << 2160 << tiled() << 8 << Rects{} << qint64(0) << 0u
                                    << qint64(0) << Rects{} << qint64(960 * 1080) << 0.125;
     QTest::newRow("one unit 1 pixel short")
-        << 3840 << 2160 << with(tiled(), 3, {2880, 0, 959, 1080}) << 8
-        << Rects{{3839, 0, 1, 1080}} << qint64(0) << 0u << qint64(0) << Rects{}
-        << qint64(960 * 1080) << 0.125;
+        << 3840 << 2160 << with(tiled(), 3, {2880, 0, 959, 1080}) << 8 << Rects{{3839, 0, 1, 1080}}
+        << qint64(0) << 0u << qint64(0) << Rects{} << qint64(960 * 1080) << 0.125;
     // OutA:DVI-2 one pixel to the left: it overlaps DVI-1 and leaves a column open.
     QTest::newRow("two units overlapping")
-        << 3840 << 2160 << with(tiled(), 1, {959, 0, 960, 1080}) << 8
-        << Rects{{1919, 0, 1, 1080}} << qint64(1080) << (bit(0) | bit(1)) << qint64(0)
-        << Rects{} << qint64(960 * 1080) << 0.125;
+        << 3840 << 2160 << with(tiled(), 1, {959, 0, 960, 1080}) << 8 << Rects{{1919, 0, 1, 1080}}
+        << qint64(1080) << (bit(0) | bit(1)) << qint64(0) << Rects{} << qint64(960 * 1080) << 0.125;
     // Three ports on the same pixels count once.
     QTest::newRow("three on one spot")
         << 1920 << 1080
@@ -111,21 +109,22 @@ void TestCoverage::wall_data()
         << qint64(10 * 1080) << Rects{{-10, 0, 10, 1080}} << qint64(960 * 1080) << 1.0;
     QTest::newRow("sizes 0 are unused ports")
         << 1920 << 1080
-        << Units{{0, {0, 0, 0, 0}}, {1, {0, 0, 1920, 1080}}, {2, {0, 0, 1920, 0}},
+        << Units{{0, {0, 0, 0, 0}},
+                 {1, {0, 0, 1920, 1080}},
+                 {2, {0, 0, 1920, 0}},
                  {3, {5, 5, 0, 1080}}}
-        << 1 << Rects{} << qint64(0) << 0u << qint64(0) << Rects{} << qint64(1920 * 1080)
-        << 1.0;
+        << 1 << Rects{} << qint64(0) << 0u << qint64(0) << Rects{} << qint64(1920 * 1080) << 1.0;
     QTest::newRow("wall without units is one gap")
-        << 1920 << 1080 << Units{{4, {0, 0, 0, 0}}} << 0 << Rects{{0, 0, 1920, 1080}}
-        << qint64(0) << 0u << qint64(0) << Rects{} << qint64(-1) << 0.0;
+        << 1920 << 1080 << Units{{4, {0, 0, 0, 0}}} << 0 << Rects{{0, 0, 1920, 1080}} << qint64(0)
+        << 0u << qint64(0) << Rects{} << qint64(-1) << 0.0;
     QTest::newRow("wall of size 0")
         << 0 << 0 << Units{{0, {0, 0, 1920, 1080}}} << 1 << Rects{} << qint64(0) << 0u
         << qint64(1920 * 1080) << Rects{{0, 0, 1920, 1080}} << qint64(0) << 0.0;
     // Edges far beyond 32 bits when added, as a damaged record may hold.
-    QTest::newRow("huge unit")
-        << 65535 << 65535 << Units{{1, {0, 0, 2147483647, 65535}}} << 1 << Rects{} << qint64(0)
-        << 0u << qint64(2147483647 - 65535) * 65535 << Rects{{65535, 0, 2147483647 - 65535, 65535}}
-        << qint64(65535) * 65535 << 1.0;
+    QTest::newRow("huge unit") << 65535 << 65535 << Units{{1, {0, 0, 2147483647, 65535}}} << 1
+                               << Rects{} << qint64(0) << 0u << qint64(2147483647 - 65535) * 65535
+                               << Rects{{65535, 0, 2147483647 - 65535, 65535}}
+                               << qint64(65535) * 65535 << 1.0;
 }
 
 void TestCoverage::wall()
@@ -235,9 +234,8 @@ void TestCoverage::new_problems_data()
     QTest::newRow("a port used for the first time")
         << one(with(pair, 1, {0, 0, 0, 0})) << one(with(pair, 1, {1000, 0, 1920, 1080}))
         << QStringList{"overlap w0 0/1 1000,0 920x1080"};
-    QTest::newRow("a unit set to size 0")
-        << one(pair) << one(with(pair, 0, {0, 0, 0, 1080}))
-        << QStringList{"gap w0 0/0 0,0 1920x1080"};
+    QTest::newRow("a unit set to size 0") << one(pair) << one(with(pair, 0, {0, 0, 0, 1080}))
+                                          << QStringList{"gap w0 0/0 0,0 1920x1080"};
     QTest::newRow("outside the wall is not an overlap")
         << one(pair) << one(with(pair, 0, {3840, 0, 1920, 1080}))
         << QStringList{"gap w0 0/0 0,0 1920x1080"};
@@ -249,8 +247,7 @@ void TestCoverage::new_problems_data()
     moved[0].units.clear();
     moved[1].units.append(CoverageUnit{0, {0, 540, 1920, 540}});
     QTest::newRow("moved to another wall")
-        << two << moved
-        << QStringList{"gap w0 0/0 0,0 1920x1080", "overlap w1 0/4 0,540 1920x540"};
+        << two << moved << QStringList{"gap w0 0/0 0,0 1920x1080", "overlap w1 0/4 0,540 1920x540"};
 }
 
 void TestCoverage::new_problems()

@@ -52,7 +52,8 @@ QStringList summaries(const WallCoverage &dialog)
 // Pixels of the picture of a wall in the hatching colour of gaps.
 int red_pixels(const WallCoverage &dialog)
 {
-    const QImage image = dialog.findChild<QWidget *>(QStringLiteral("wallPicture"))->grab().toImage();
+    const QImage image =
+        dialog.findChild<QWidget *>(QStringLiteral("wallPicture"))->grab().toImage();
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -114,8 +115,7 @@ void TestCoveragePage::map_follows_modes_and_language()
     // The open map follows the mode buttons; the page sends what it always sent.
     QTest::mouseClick(ui.m1Btn_out, Qt::LeftButton);
     QCOMPARE(m_s.written_commands(), QList<int>{17});
-    QCOMPARE(summaries(dialog),
-             QStringList{"Wall 1: 3840 x 2160, 8 ports, no gaps, no overlaps"});
+    QCOMPARE(summaries(dialog), QStringList{"Wall 1: 3840 x 2160, 8 ports, no gaps, no overlaps"});
     QCOMPARE(red_pixels(dialog), 0);
 
     ui.cradioBtn->click();
@@ -156,8 +156,8 @@ void TestCoveragePage::unit_save_question_data()
     QTest::newRow("overlap, Yes") << 1 << 0 << 1 << 959 << 960 << int(QMessageBox::Yes)
                                   << QString(kOverlapQuestion) << true;
     // Closing mode 0's gap brings nothing new: no question.
-    QTest::newRow("closing a gap") << 0 << 1 << 3 << 2880 << 960 << int(QMessageBox::No)
-                                   << QString() << true;
+    QTest::newRow("closing a gap")
+        << 0 << 1 << 3 << 2880 << 960 << int(QMessageBox::No) << QString() << true;
 }
 
 void TestCoveragePage::unit_save_question()

@@ -28,8 +28,7 @@ Box wall_box(SizePair size)
 
 Box intersect(const Box &a, const Box &b)
 {
-    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1),
-            std::min(a.y1, b.y1)};
+    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
 }
 
 bool contains(const Box &outer, const Box &inner)
@@ -304,9 +303,9 @@ QVector<CoverageProblem> new_coverage_problems(const QVector<WallLayout> &before
                     continue;
                 const CoverageUnit *old_a = unit_of_port(before, after.units[a].port);
                 const CoverageUnit *old_b = unit_of_port(before, after.units[b].port);
-                const Box was = old_a && old_b ? pair_overlap(box_of(old_a->rect),
-                                                              box_of(old_b->rect), area)
-                                               : Box{};
+                const Box was = old_a && old_b
+                                    ? pair_overlap(box_of(old_a->rect), box_of(old_b->rect), area)
+                                    : Box{};
                 if (!contains(was, now))
                     problems.append({CoverageProblem::Overlap, w, after.units[a].port,
                                      after.units[b].port, rect_of(now)});
@@ -316,8 +315,7 @@ QVector<CoverageProblem> new_coverage_problems(const QVector<WallLayout> &before
         const Grid grid(area, old_boxes + new_boxes);
         for (const Region &g : merge_cells(grid, [&](int c, int row) {
                  const Box cell = grid.cell(c, row);
-                 return cell_mask(cell, old_boxes) != 0 && cell_mask(cell, new_boxes) == 0 ? 0
-                                                                                          : -1;
+                 return cell_mask(cell, old_boxes) != 0 && cell_mask(cell, new_boxes) == 0 ? 0 : -1;
              }))
             problems.append({CoverageProblem::Gap, w, 0, 0, rect_of(g.box)});
     }

@@ -87,7 +87,7 @@ struct CoverageProblem {
     int wall = 0;
     int port_a = 0; // Overlap: the two ports; Gap: unused
     int port_b = 0;
-    DevRect rect;   // Overlap: the whole intersection after the change; Gap: a new gap region
+    DevRect rect; // Overlap: the whole intersection after the change; Gap: a new gap region
 };
 
 // Problems of `after` that `before` did not have, wall by wall: pairs of ports

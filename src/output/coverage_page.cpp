@@ -48,6 +48,10 @@ void TesselView::setup_coverage()
     changers << ui.outBtn << ui.pushButton << ui.setButton_size << ui.btn_fast_splicing;
     for (QPushButton *button : changers)
         connect(button, &QPushButton::clicked, this, &TesselView::refresh_coverage);
+    // The fast mosaic editor is modal, but the map beside it still follows it.
+    connect(&m_mosaic, &mosaic::select_port_signal, this, &TesselView::refresh_coverage);
+    connect(&m_mosaic, &mosaic::send_size_signal, this, &TesselView::refresh_coverage);
+    connect(&m_mosaic, &mosaic::total_size_signal, this, &TesselView::refresh_coverage);
     m_mosaic.set_assignment_check([this](int card, int port, const DevRect &unit, int wall) {
         return confirm_unit_change(&m_mosaic, card, port, unit, wall);
     });
@@ -91,7 +95,8 @@ bool TesselView::confirm_unit_change(QWidget *parent, int card, int port, const 
     for (int i = 0; i < problems.size() && i < kMaxProblemLines; ++i)
         lines << describe(problems[i], index);
     if (problems.size() > kMaxProblemLines)
-        lines << pick_text("… and %1 more.", "……另有 %1 处。").arg(problems.size() - kMaxProblemLines);
+        lines << pick_text("… and %1 more.", "……另有 %1 处。")
+                     .arg(problems.size() - kMaxProblemLines);
     lines << pick_text("Send anyway?", "仍然发送？");
     return QMessageBox::question(parent, pick_text("Reminder", "提示"), lines.join('\n'),
                                  QMessageBox::Yes | QMessageBox::No,

@@ -26,13 +26,8 @@ const QColor kOutsideColor(20, 20, 20);
 // One fixed colour per port, so a port looks the same in every wall and mode.
 const QColor kPortColors[codec::kCoveragePorts] = {
     {70, 130, 230}, {60, 180, 120}, {170, 110, 220}, {40, 170, 190},
-    {120, 150, 60}, {200, 90, 150}, {90, 110, 170}, {150, 140, 110},
+    {120, 150, 60}, {200, 90, 150}, {90, 110, 170},  {150, 140, 110},
 };
-
-QString pixels(qint64 n)
-{
-    return QString::number(n);
-}
 
 // Maps wall pixels to widget pixels, keeping the aspect ratio; the extent
 // covers the wall and every unit, so parts outside the wall show too.
@@ -57,8 +52,8 @@ public:
     bool valid() const { return m_valid; }
     QRectF map(const DevRect &r) const
     {
-        return QRectF(m_origin.x() + r.x * m_factor, m_origin.y() + r.y * m_factor,
-                      r.w * m_factor, r.h * m_factor);
+        return QRectF(m_origin.x() + r.x * m_factor, m_origin.y() + r.y * m_factor, r.w * m_factor,
+                      r.h * m_factor);
     }
     // Thin marks grow to a visible width around their centre.
     QRectF mark(const DevRect &r) const
@@ -97,7 +92,7 @@ QString coverage_summary(int wall, const codec::WallReport &r)
 {
     const int count = r.units.size();
     QStringList parts;
-    parts << pick_text("%1 x %2", "%1 x %2").arg(r.size.w).arg(r.size.h);
+    parts << QStringLiteral("%1 x %2").arg(r.size.w).arg(r.size.h);
     if (count == 0)
         parts << pick_text("no ports", "无端口");
     else if (count == 1)
@@ -106,15 +101,15 @@ QString coverage_summary(int wall, const codec::WallReport &r)
         parts << pick_text("%1 ports", "%1 个端口").arg(count);
     parts << (r.gap_pixels == 0
                   ? pick_text("no gaps", "无空隙")
-                  : pick_text("gaps %1 pixels", "空隙 %1 像素").arg(pixels(r.gap_pixels)));
-    parts << (r.overlap_pixels == 0 ? pick_text("no overlaps", "无重叠")
-                                    : pick_text("overlaps %1 pixels (%2)", "重叠 %1 像素（%2）")
-                                          .arg(pixels(r.overlap_pixels), port_list(r.overlap_ports)));
+                  : pick_text("gaps %1 pixels", "空隙 %1 像素").arg(QString::number(r.gap_pixels)));
+    parts << (r.overlap_pixels == 0
+                  ? pick_text("no overlaps", "无重叠")
+                  : pick_text("overlaps %1 pixels (%2)", "重叠 %1 像素（%2）")
+                        .arg(QString::number(r.overlap_pixels), port_list(r.overlap_ports)));
     if (r.outside_pixels > 0)
         parts << pick_text("outside the wall %1 pixels (%2)", "墙外 %1 像素（%2）")
-                     .arg(pixels(r.outside_pixels), port_list(r.outside_ports));
-    return pick_text("Wall %1: ", "拼接屏 %1：").arg(wall + 1) +
-           parts.join(pick_text(", ", "，"));
+                     .arg(QString::number(r.outside_pixels), port_list(r.outside_ports));
+    return pick_text("Wall %1: ", "拼接屏 %1：").arg(wall + 1) + parts.join(pick_text(", ", "，"));
 }
 
 // ---- WallPicture -------------------------------------------------------------
@@ -263,7 +258,8 @@ void WallCoverage::apply_texts()
     ui.legendLabel->setText(pick_text(
         "Red hatching: gap (no port paints it). Orange hatching: overlap (two or more ports). "
         "Dashed outline: part of a unit outside its wall.",
-        "红色斜线：空隙（无端口覆盖）。橙色斜线：重叠（两个或以上端口）。虚线框：单元屏超出拼接屏的部分。"));
+        "红色斜线：空隙（无端口覆盖）。橙色斜线：重叠（两个或以上端口）。虚线框：单元屏超出拼接屏的"
+        "部分。"));
     ui.closeBtn->setText(pick_text("Close", "关闭"));
     for (int w = 0; w < m_summaries.size() && w < m_reports.size(); ++w)
         m_summaries[w]->setText(coverage_summary(w, m_reports[w]));
