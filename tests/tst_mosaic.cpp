@@ -18,6 +18,7 @@
 #include "output/mosaic/mosaic.h"
 #include "output/mosaic/mosaic_codec.h"
 #include "output/mosaic/winclass.h"
+#include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
 Q_DECLARE_METATYPE(DevRect)
@@ -419,6 +420,7 @@ void TestMosaic::assignment_reaches_device()
         menu(unit, "Output card: OutB>Output port: DVI-3");
         editor->accept();
     });
+    ModalAnswerer send_anyway(QMessageBox::Yes); // the new unit overlaps others
     QTest::mouseClick(ui.btn_fast_splicing, Qt::LeftButton);
     QCOMPARE(s.written_commands(), (QList<int>{162, 149}));
     const sim::SimMode &sm = s.sim->image().mode_data[2];

@@ -237,6 +237,7 @@ void TestOutputPage::walls_and_unit_screens()
     QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
     fill({{ui.inwEdit, "1920"}, {ui.inhEdit, "1080"}, {ui.inxEdit, "1920"}, {ui.inyEdit, "0"}});
     m_s.sim->clear_frame_log();
+    ModalAnswerer send_anyway(QMessageBox::Yes); // the unit now overlaps OutB:DVI-2
     QTest::mouseClick(ui.pushButton, Qt::LeftButton);
     QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
     QCOMPARE(m.unit_rect[0][1], (sim::SimRect{1920, 0, 1920, 1080}));

@@ -165,6 +165,7 @@ void TesselView::apply_texts()
 
     set_connect_button_text();
     set_output_texts();
+    apply_coverage_texts();
 }
 
 void TesselView::select_chinese()

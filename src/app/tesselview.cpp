@@ -101,6 +101,7 @@ TesselView::TesselView(QWidget *parent)
     // input indicator lists (input topic) come last.
     setup_led_page();
     setup_mosaic_editor();
+    setup_coverage();
     build_indicator_lists();
 }
 

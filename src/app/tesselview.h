@@ -17,6 +17,7 @@
 #include "output/imagequality.h"
 #include "output/light.h"
 #include "output/mosaic/mosaic.h"
+#include "output/wall_coverage.h"
 #include "input/pipclass.h"
 #include "layout/copymode.h"
 #include "layout/mulattribute.h"
@@ -220,6 +221,13 @@ public:
     void show_led_fields();
     void refresh_output_preview();
     void set_output_texts();
+    // Coverage map and the question before a unit change (output/coverage_page.cpp).
+    WallCoverage &coverage_dialog() { return m_coverage; }
+    void refresh_coverage();
+    void apply_coverage_texts();
+    // True when the unit of (card, port) may become `unit` on `wall`: the
+    // change opens no new gap or overlap, or the operator says send anyway.
+    bool confirm_unit_change(QWidget *parent, int card, int port, const DevRect &unit, int wall);
 
 public slots:
     // ---- Outputs and LED walls (output/) ----
@@ -247,6 +255,7 @@ public slots:
     void clicked_pushBtn_LD();
     void set_outA_outB_LD();
     void clicked_fast_splicing_btn();
+    void clicked_coverage_btn();
 
 public slots:
     void connectSeralPort();
@@ -407,6 +416,7 @@ private:
     void setup_output_dialogs();
     // Fast mosaic editor (output/mosaic/)
     void setup_mosaic_editor();
+    void setup_coverage();
     void setup_output_page_for_mode();
     void fill_resolution_lists();
     void read_led_sizes();
@@ -460,6 +470,7 @@ private:
     copymode m_copy_out;
     QList<QRadioButton *> m_device_buttons;
     mosaic m_mosaic{this};
+    WallCoverage m_coverage{this};
     // Connector radio buttons of InA..InD, in indicator order, and all twelve.
     QList<QRadioButton *> m_in_a_list;
     QList<QRadioButton *> m_in_b_list;

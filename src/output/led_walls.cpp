@@ -164,7 +164,11 @@ void TesselView::save_led_screen_size()
         return;
     const int card = device_data.out_card_sel;
     const int port = device_data.out_port_sel;
-    device_data.mode_data[device_data.cur_out_mode].unit_rect[card][port] = read_rect(unit_edits());
+    ModeData &m = device_data.mode_data[device_data.cur_out_mode];
+    const DevRect unit = read_rect(unit_edits());
+    if (!confirm_unit_change(this, card, port, unit, m.led_screen[card * kPortCount + port]))
+        return;
+    m.unit_rect[card][port] = unit;
     send_size_led(card, port, std::max(0, ui.comboBo_select->currentIndex()));
 }
 
