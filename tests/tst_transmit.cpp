@@ -88,15 +88,27 @@ void TestTransmit::waits()
     QVERIFY(m.sim->image().pip_state[1] != 0);
 
     // The engine ignores this code: it stays set, past the old dialog's bound.
+    // Unacknowledged, the delay keeps its length, the window disabled throughout.
     m.sim->faults().delay_ms = 0;
+    m.sim->faults().mute_commands = {proto::kCmdLayerSelect};
     bool disabled = false;
     QTimer::singleShot(100, this, [&] { disabled = !m.view->isEnabled(); });
+    clock.restart();
     QVERIFY(m.view->transmit(proto::kCmdLayerSelect, QByteArray::fromHex("0002"),
                              TxWait::delay(proto::kWaitLayerSelect, kBoundMs)));
+    QVERIFY(clock.elapsed() >= kBoundMs);
     QVERIFY(disabled);
     QVERIFY(m.view->isEnabled());
     QCOMPARE(wait_code(serial), int(proto::kWaitLayerSelect));
-    QCOMPARE(m.sim->frame_log(), (QStringList{"3a01040100820a01013a", "3a01040100100a00023a"}));
+
+    // Acknowledged, the same delay ends with its acknowledgement.
+    m.sim->faults().mute_commands.clear();
+    clock.restart();
+    QVERIFY(m.view->transmit(proto::kCmdLayerSelect, QByteArray::fromHex("0003"),
+                             TxWait::delay(proto::kWaitLayerSelect, 10 * kBoundMs)));
+    QVERIFY(clock.elapsed() < 5 * kBoundMs);
+    QCOMPARE(m.sim->frame_log(), (QStringList{"3a01040100820a01013a", "3a01040100100a00023a",
+                                              "3a01040100100a00033a"}));
     QVERIFY(boxes.texts.isEmpty());
 }
 
@@ -117,13 +129,16 @@ void TestTransmit::failed_write_sets_no_code()
     QCOMPARE(device_data.serial_wait_code + device_data.net_wait_code, 0);
     QVERIFY(m.sim->frame_log().isEmpty());
 
+    // The link reports its loss once; the link stays open until the operator
+    // closes it, and no code is left to wait for.
     QVERIFY(m.connect_link());
-    const int code_before = device_data.net_wait_code;
+    QSignalSpy lost(&m.view->link(), &DeviceLink::link_lost);
     m.sim.reset();
     QTRY_COMPARE(m.view->socket().state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(device_data.net_open, uint8_t(1));
     QVERIFY(!m.view->transmit_short(proto::kCmdInputSource, 0, 3, busy(proto::kWaitInputSource)));
-    QCOMPARE(device_data.net_wait_code, code_before);
+    QCOMPARE(lost.count(), 1);
+    QCOMPARE(device_data.net_wait_code, 0);
     QVERIFY(!m.view->busy_dialog());
     QVERIFY(m.view->isEnabled());
     QVERIFY(boxes.texts.isEmpty());

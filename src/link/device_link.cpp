@@ -3,11 +3,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 
-#include <algorithm>
 #include <cstring>
 
 #include "device/codec.h"
-#include "maintenance/maintenance_codec.h"
 
 namespace {
 
@@ -64,6 +62,7 @@ bool DeviceLink::open_serial(const QString &port_name, int device_id)
     }
     m_data.serial_open = 1;
     m_data.device_id = device_id;
+    m_host = port_name;
     m_lost = false;
     m_rx.clear();
     return true;
@@ -127,7 +126,7 @@ QString DeviceLink::description() const
 {
     switch (transport()) {
     case Transport::Serial:
-        return QStringLiteral("serial %1").arg(m_serial.portName());
+        return QStringLiteral("serial %1").arg(m_host);
     case Transport::Network:
         return QStringLiteral("network %1:%2").arg(m_host).arg(m_port);
     case Transport::None:
@@ -286,16 +285,15 @@ void DeviceLink::pause(int ms)
 
 void DeviceLink::serial_ready_read()
 {
-    if (m_waiter) {
-        take_input();
-        if (m_rx.size() >= m_want)
-            m_waiter->quit();
-        return;
-    }
-    run_engine(m_data.serial_wait_code);
+    on_ready_read(m_data.serial_wait_code);
 }
 
 void DeviceLink::socket_ready_read()
+{
+    on_ready_read(m_data.net_wait_code);
+}
+
+void DeviceLink::on_ready_read(int32_t &code)
 {
     if (m_waiter) {
         take_input();
@@ -303,20 +301,32 @@ void DeviceLink::socket_ready_read()
             m_waiter->quit();
         return;
     }
-    run_engine(m_data.net_wait_code);
+    if (!proto::engine_case(code) || m_engine_queued)
+        return; // the data stay in the transport for whoever asked
+    // The device answered: the bound is on a missing acknowledgement, not on
+    // the engine's wait. The engine runs outside this signal, because a
+    // transport does not report new data to a wait nested in its readyRead.
+    m_engine_bounded = m_bound.isActive();
+    m_bound.stop();
+    m_engine_queued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, &code] {
+            m_engine_queued = false;
+            run_engine(code);
+        },
+        Qt::QueuedConnection);
 }
 
 void DeviceLink::run_engine(int32_t &code)
 {
     const proto::EngineCase *c = proto::engine_case(code);
     if (!c)
-        return; // the data stay in the transport for whoever asked
+        return; // the code was cleared meanwhile (the link was lost)
     const int taken = code;
     // Cleared first, so a nested readyRead during the wait cannot take the same reply twice.
     code = 0;
-    // The device answered: the bound is on a missing acknowledgement, not on the wait.
-    const bool bounded = m_bound.isActive();
-    m_bound.stop();
+    const bool bounded = m_engine_bounded;
     bool whole;
     if (m_full_timing && transport() == Transport::Serial) {
         m_data.delay(c->wait_ms);
@@ -355,33 +365,7 @@ void DeviceLink::on_accepted(int code)
     if (m_ack_loop)
         m_ack_loop->quit();
     emit reply_accepted(code);
-    // The import chain: each accepted block sends the next.
-    switch (code) {
-    case proto::kWaitImportInput:
-        upload_global_block();
-        break;
-    case proto::kWaitImportGlobal:
-        m_upload_index = 0;
-        upload_mode_block(0);
-        break;
-    case proto::kWaitImportMode:
-        if (m_upload_index != kModeCount - 1) {
-            ++m_upload_index;
-            upload_mode_block(m_upload_index);
-        } else {
-            m_upload_index = 0;
-            upload_finish();
-        }
-        break;
-    case proto::kWaitImportEnd:
-        if (m_upload == UploadState::Running) {
-            m_upload = UploadState::Finished;
-            emit upload_finished(true);
-        }
-        break;
-    default:
-        break;
-    }
+    advance_upload(code);
 }
 
 // ---- The bound ------------------------------------------------------------
@@ -476,180 +460,4 @@ DeviceLink::Outcome DeviceLink::transmit_short(uint8_t command, uint8_t a, uint8
 {
     return run_transmit(
         command, [&] { return send_short_command(command, a, b); }, wait, busy_wait);
-}
-
-// ---- Direct reads ---------------------------------------------------------
-
-int DeviceLink::direct_read(const proto::ReadSpec &request, uint8_t index)
-{
-    if (!send_read_request(request.selector, index))
-        return 0;
-    set_wait_code(request.wait_code);
-    std::memset(m_data.rx_buf, 0, kBufferSize);
-    const int length = request.length;
-    m_pending_reply = length;
-
-    int got = 0;
-    if (transport() == Transport::Serial) {
-        // Whatever is in after the wait, up to the reply's length.
-        if (m_full_timing) {
-            m_data.delay(request.serial_wait_ms);
-            take_input();
-        } else {
-            collect(length, request.serial_wait_ms);
-        }
-        got = std::min(static_cast<int>(m_rx.size()), length);
-    } else {
-        // The whole reply or nothing, within the first wait and ten polls.
-        bool whole;
-        if (m_full_timing) {
-            m_data.delay(request.net_first_wait_ms);
-            take_input();
-            for (int poll = 0; m_rx.size() < length; ++poll) {
-                if (poll == proto::kNetMaxPolls || !m_data.net_open)
-                    break;
-                m_data.delay(proto::kNetPollMs);
-                take_input();
-            }
-            whole = m_rx.size() >= length;
-        } else {
-            whole = collect(length,
-                            request.net_first_wait_ms + proto::kNetMaxPolls * proto::kNetPollMs);
-        }
-        got = whole ? length : 0;
-    }
-    std::memcpy(m_data.rx_buf, m_rx.constData(), static_cast<size_t>(got));
-    if (got == length)
-        m_pending_reply = 0;
-    return got;
-}
-
-QByteArray DeviceLink::reply() const
-{
-    return QByteArray::fromRawData(reinterpret_cast<const char *>(m_data.rx_buf), kBufferSize);
-}
-
-bool DeviceLink::read_status(bool boot)
-{
-    const proto::ReadSpec &spec = boot ? proto::kReadStatusBoot : proto::kReadStatusInput;
-    return direct_read(spec, 0) == proto::kStatusReplyLength &&
-           codec::decode_status(reply(), m_data);
-}
-
-bool DeviceLink::read_input_card(int card)
-{
-    return direct_read(proto::kReadInputCard, static_cast<uint8_t>(card)) ==
-               proto::kInputCardReplyLength &&
-           codec::decode_input_card(reply(), card, m_data);
-}
-
-bool DeviceLink::read_mode_table()
-{
-    return direct_read(proto::kReadModeTable, 0) == proto::kModeTableReplyLength &&
-           codec::decode_mode_table(reply(), m_data);
-}
-
-bool DeviceLink::read_windows(int mode, QSize canvas)
-{
-    return direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) ==
-               proto::kWindowsReplyLength &&
-           codec::decode_windows(reply(), mode, canvas.width(), canvas.height(), m_data);
-}
-
-bool DeviceLink::read_led_rects(int mode)
-{
-    return direct_read(proto::kReadLedRects, static_cast<uint8_t>(mode)) ==
-               proto::kLedRectsReplyLength &&
-           codec::decode_led_rects(reply(), mode, m_data);
-}
-
-bool DeviceLink::read_unit_rects(int mode)
-{
-    return direct_read(proto::kReadUnitRects, static_cast<uint8_t>(mode)) ==
-               proto::kUnitRectsReplyLength &&
-           codec::decode_unit_rects(reply(), mode, m_data);
-}
-
-bool DeviceLink::read_led_sizes()
-{
-    if (m_data.mosaic_on)
-        return direct_read(proto::kReadWallSizes, 0) == proto::kWallSizesReplyLength &&
-               codec::decode_wall_sizes(reply(), m_data);
-    return direct_read(proto::kReadLedTotals, 0) == proto::kLedTotalsReplyLength &&
-           codec::decode_led_totals(reply(), m_data);
-}
-
-bool DeviceLink::read_win_adjust()
-{
-    return direct_read(proto::kReadWinAdjust, 0) == proto::kWinAdjustReplyLength &&
-           codec::decode_win_adjust(reply(), m_data);
-}
-
-bool DeviceLink::read_win_borders()
-{
-    return direct_read(proto::kReadWinBorders, 0) == proto::kWinBordersReplyLength &&
-           codec::decode_win_borders(reply(), m_data);
-}
-
-// ---- Read-back ------------------------------------------------------------
-
-bool DeviceLink::read_back(QSize canvas)
-{
-    m_data.reset_device_data();
-    m_data.load_default_layouts();
-
-    m_status_length = direct_read(proto::kReadStatusBoot, 0);
-    if (m_status_length != proto::kStatusReplyLength)
-        return false;
-    codec::decode_status(reply(), m_data);
-
-    if (direct_read(proto::kReadModeTable, 0) != proto::kModeTableReplyLength)
-        return false;
-    codec::decode_mode_table(reply(), m_data);
-
-    // The output size the LED defaults are derived from.
-    codec::apply_format_code(m_data);
-    codec::derive_led_defaults(m_data);
-
-    read_windows(m_data.cur_mul_mode, canvas);
-    return true;
-}
-
-// ---- Import upload chain --------------------------------------------------
-
-bool DeviceLink::start_upload()
-{
-    m_upload_index = -1;
-    // Armed before the first step: a block that never leaves ends at the bound too.
-    arm_bound();
-    return upload_input_block();
-}
-
-bool DeviceLink::upload_input_block()
-{
-    m_upload = UploadState::Running;
-    emit upload_step(1, kUploadSteps);
-    return transmit(proto::kCmdImportInput, codec::upload_input_payload(m_data),
-                    LinkWait{proto::kWaitImportInput, 0, false, true}) == Outcome::Sent;
-}
-
-bool DeviceLink::upload_global_block()
-{
-    emit upload_step(2, kUploadSteps);
-    return transmit(proto::kCmdImportGlobal, codec::upload_global_payload(m_data),
-                    LinkWait{proto::kWaitImportGlobal, 0, false, true}) == Outcome::Sent;
-}
-
-bool DeviceLink::upload_mode_block(int mode)
-{
-    emit upload_step(3 + mode, kUploadSteps);
-    return transmit(proto::kCmdImportMode, codec::upload_mode_payload(m_data, mode),
-                    LinkWait{proto::kWaitImportMode, 0, false, true}) == Outcome::Sent;
-}
-
-bool DeviceLink::upload_finish()
-{
-    emit upload_step(kUploadSteps, kUploadSteps);
-    return transmit(proto::kCmdImportEnd, {}, LinkWait{proto::kWaitImportEnd, 0, false, true}) ==
-           Outcome::Sent;
 }

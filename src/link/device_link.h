@@ -186,8 +186,10 @@ private:
     void discard_input();
     void take_input();
     bool collect(int length, int ms);
+    void on_ready_read(int32_t &code);
     void run_engine(int32_t &code);
     void on_accepted(int code);
+    void advance_upload(int code);
     void end_chain();
     void expire_bound();
     void on_transport_error();
@@ -198,7 +200,7 @@ private:
     DeviceData &m_data;
     QSerialPort m_serial;
     QTcpSocket m_socket;
-    QString m_host;
+    QString m_host; // or the serial port's name
     quint16 m_port = 0;
     QTimer m_bound;
     int m_bound_ms = proto::kBusyBoundMs;
@@ -212,6 +214,9 @@ private:
     // The innermost cooperative wait that ends when m_want bytes are in.
     QEventLoop *m_waiter = nullptr;
     int m_want = 0;
+    // An engine run is queued, and whether the bound ran when it was.
+    bool m_engine_queued = false;
+    bool m_engine_bounded = false;
 
     int m_status_length = 0;
     int m_upload_index = -1;
