@@ -33,6 +33,7 @@ private slots:
 
     void waits_data();
     void waits();
+    void acknowledgement_at_the_end_of_the_bound();
     void failed_write_sets_no_code();
 
 private:
@@ -112,6 +113,28 @@ void TestTransmit::waits()
     QVERIFY(boxes.texts.isEmpty());
 }
 
+// The bound stops when the engine takes the reply, not after the engine's
+// wait: a serial acknowledgement in the last moments of the bound (its 200 ms
+// wait running past the bound) closes the dialog without a warning.
+void TestTransmit::acknowledgement_at_the_end_of_the_bound()
+{
+    if (!m.start(true))
+        QSKIP("no pseudo-terminal here");
+    m.view->form().fullTimingBox->setChecked(true);
+    QVERIFY(m.connect_link());
+    m.view->set_busy_bound_ms(kBoundMs);
+    m.sim->faults().delay_ms = kBoundMs - 100;
+    ModalAnswerer boxes;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(m.view->transmit_short(proto::kCmdPipOnOff, 1, 1, busy(proto::kWaitPipOnOff)));
+    QVERIFY(clock.elapsed() >= kBoundMs + 100);
+    QVERIFY(boxes.texts.isEmpty());
+    QVERIFY(!m.view->busy_dialog());
+    QVERIFY(!m.view->link().bound_running());
+    QCOMPARE(device_data.serial_wait_code, 0);
+}
+
 // A write that fails sets no code and leaves the window usable, before the
 // link is opened and after the device went away unnoticed.
 void TestTransmit::failed_write_sets_no_code()
@@ -128,9 +151,16 @@ void TestTransmit::failed_write_sets_no_code()
     QVERIFY(clock.elapsed() < 2000);
     QCOMPARE(device_data.serial_wait_code + device_data.net_wait_code, 0);
     QVERIFY(m.sim->frame_log().isEmpty());
+    // A step of a chain that is not written ends the chain as the bound does.
+    m.view->setEnabled(false);
+    m.view->show_busy_dialog(QStringLiteral("import"));
+    QVERIFY(!m.view->upload_global_block());
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("设备无响应！！")});
+    QVERIFY(m.view->isEnabled());
+    QTRY_VERIFY(!m.view->busy_dialog());
+    QVERIFY(!m.view->link().bound_running());
+    boxes.texts.clear();
 
-    // The link reports its loss once; the link stays open until the operator
-    // closes it, and no code is left to wait for.
     QVERIFY(m.connect_link());
     QSignalSpy lost(&m.view->link(), &DeviceLink::link_lost);
     m.sim.reset();
