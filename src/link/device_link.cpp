@@ -89,6 +89,8 @@ bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, 
         m_socket.abort();
         return false;
     }
+    // Frames are small and each waits for its reply: no coalescing delay.
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_data.net_open = 1;
     m_data.device_id = device_id;
     m_host = host;

@@ -113,7 +113,8 @@ public:
 
     // ---- Direct reads --------------------------------------------------
     // Sends the read request and collects its reply into rx_buf; returns the
-    // bytes obtained (the reply's length on success, 0 when nothing usable came).
+    // bytes obtained: the reply's length on success; otherwise what came by the
+    // end of the wait on the serial link, 0 on the network (10 polls at most).
     int direct_read(const proto::ReadSpec &request, uint8_t index);
     // rx_buf as a byte array for the decoders.
     QByteArray reply() const;
