@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QProgressBar>
 #include <QtTest>
 
 #include "device/codec.h"
@@ -41,20 +42,22 @@ QString write_file(const QString &path, const QMap<int, int> &changes, bool crlf
     return file.open(QIODevice::WriteOnly) && file.write(text) > 0 ? path : QString();
 }
 
-// Notes each new progress text of the busy dialog while long work runs.
-struct ProgressWatcher {
-    explicit ProgressWatcher(TesselView *view)
+// Notes each progress text of the busy dialog as it is set: the work may end
+// between two turns of the event loop when the device answers at once.
+struct ProgressWatcher : QObject {
+    explicit ProgressWatcher(TesselView *) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject *object, QEvent *event) override
     {
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this, view] {
-            CCWaitDialog *dialog = view->busy_dialog();
-            const QString text = dialog ? dialog->progress_text() : QString();
-            if (!text.isEmpty() && seen.value(seen.size() - 1) != text)
-                seen.append(text);
-        });
-        timer.start(20);
+        if (event->type() == QEvent::Show && qobject_cast<CCWaitDialog *>(object)) {
+            for (QProgressBar *bar : object->findChildren<QProgressBar *>())
+                connect(bar, &QProgressBar::valueChanged, this, [this, bar] {
+                    if (seen.value(seen.size() - 1) != bar->text())
+                        seen.append(bar->text());
+                });
+        }
+        return false;
     }
     QStringList seen;
-    QTimer timer;
 };
 
 // The first field that the configuration file carries in which two devices differ.

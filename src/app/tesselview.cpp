@@ -45,8 +45,12 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.cmclBtn, &QPushButton::clicked, this, &TesselView::connectSetBtn);
     connect(ui.winsetBtn, &QPushButton::clicked, this, &TesselView::wins_set_clicked);
     connect(ui.outBtn, &QPushButton::clicked, this, &TesselView::output_card_set);
-    connect(&m_serial, &QSerialPort::readyRead, this, &TesselView::revData);
-    connect(&m_socket, &QTcpSocket::readyRead, this, &TesselView::readDataSocket);
+    // The link runs both reply engines on its transports' readyRead.
+    connect(&m_link, &DeviceLink::reply_accepted, this, &TesselView::on_reply_accepted);
+    connect(&m_link, &DeviceLink::bound_expired, this, &TesselView::on_busy_bound_expired);
+    connect(&m_link, &DeviceLink::link_lost, this, &TesselView::on_link_lost);
+    connect(&m_link, &DeviceLink::upload_step, this, &TesselView::show_import_step);
+    connect(ui.fullTimingBox, &QCheckBox::toggled, this, &TesselView::set_full_timing);
     connect(ui.cradioBtn, &QRadioButton::clicked, this, &TesselView::select_chinese);
     connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);
     connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
@@ -57,10 +61,6 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.exportBtn, &QPushButton::clicked, this, &TesselView::clicked_export_btn);
     connect(ui.pushBtn_LD, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_LD);
     setup_layout_page();
-
-    m_busy_bound.setSingleShot(true);
-    m_busy_bound.setTimerType(Qt::PreciseTimer);
-    connect(&m_busy_bound, &QTimer::timeout, this, &TesselView::on_busy_bound_expired);
 
     ui.lineEdit_port->setEnabled(false);
 
@@ -84,9 +84,6 @@ TesselView::TesselView(QWidget *parent)
     m_device_buttons = {ui.radio_1, ui.radio_2, ui.radio_3, ui.radio_4,
                         ui.radio_5, ui.radio_6, ui.radio_7};
     ui.radio_1->setChecked(true);
-
-    m_readback_index = -1;
-    m_status_length = 0;
 
     ui.cradioBtn->setChecked(true);
     apply_texts();
