@@ -99,6 +99,7 @@ public:
 
     // Options for testing and trying the program.
     void set_port_text(const QString &port);
+    void set_address_text(const QString &address);
     void add_extra_serial_port(const QString &path);
 
     // Link (device/): every member below delegates to the link.
