@@ -19,11 +19,7 @@ void TesselView::clicked_init_dev_btn()
     send_device_init();
     // Whether or not the device confirmed: it must be restarted and read anew.
     setEnabled(true);
-    reset_led_screen();
-    close_link();
-    QMessageBox::information(this, pick_text("Tip", "提示"),
-                             pick_text("Please restart the device!!", "请重启设备！！"),
-                             QMessageBox::Ok);
+    after_device_restart();
 }
 
 void TesselView::send_device_init()

@@ -115,13 +115,7 @@ void TesselView::clicked_dpi_set_btn()
                  codec::preset_resolution_payload(device_data.out_rate_60hz, preset.code), wait);
     }
     setEnabled(true);
-
-    // The device restarts its outputs: the walls of the units no longer apply.
-    reset_led_screen();
-    close_link();
-    QMessageBox::information(this, pick_text("Tip", "提示"),
-                             pick_text("Please restart the device!!", "请重启设备！！"),
-                             QMessageBox::Ok);
+    after_device_restart();
 }
 
 // Sent by the reply engine when the custom size was acknowledged; the busy
