@@ -7,7 +7,6 @@
 #include <QtTest>
 
 #include "device/codec.h"
-#include "layout/cled.h"
 #include "layout/itembox.h"
 #include "link/device_link.h"
 #include "link/offline_device.h"
@@ -15,6 +14,7 @@
 #include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
+#include "support/when_shown.h"
 
 namespace {
 
@@ -41,20 +41,6 @@ void retype(QLineEdit *edit, const QString &text)
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Backspace);
     QTest::keyClicks(edit, text);
-}
-
-// Runs `act` once the dialog is on screen.
-void when_shown(QWidget *dialog, std::function<void()> act)
-{
-    auto *poll = new QTimer(dialog);
-    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, poll, act] {
-        if (!dialog->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        act();
-    });
-    poll->start(20);
 }
 
 // Lines of a mode's block in the file: window k's rectangles, then the ports'.
