@@ -109,12 +109,11 @@ bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, 
 bool DeviceLink::open_offline(const codec::ConfigValues *file, int device_id, const QString &name)
 {
     close();
-    auto device = std::make_unique<OfflineDevice>(device_id);
+    m_offline = new OfflineDevice(device_id, this);
     if (file)
-        device->load(*file);
-    device->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
-    connect(device.get(), &QIODevice::readyRead, this, &DeviceLink::socket_ready_read);
-    m_offline = std::move(device);
+        m_offline->load(*file);
+    m_offline->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    connect(m_offline, &QIODevice::readyRead, this, &DeviceLink::socket_ready_read);
     m_offline_name = name;
     m_offline_full_timing = m_full_timing;
     m_full_timing = false;
@@ -139,7 +138,7 @@ void DeviceLink::mark_offline_saved()
 
 OfflineDevice *DeviceLink::offline_device() const
 {
-    return m_offline.get();
+    return m_offline;
 }
 
 void DeviceLink::close()
@@ -149,10 +148,10 @@ void DeviceLink::close()
         m_data.net_open = 0;
         // Replies still queued inside it die with it, as on a line that was cut.
         // Deleted later: this may run inside one of its own signals.
-        OfflineDevice *device = m_offline.release();
-        device->disconnect(this);
-        device->close();
-        device->deleteLater();
+        m_offline->disconnect(this);
+        m_offline->close();
+        m_offline->deleteLater();
+        m_offline = nullptr;
         m_offline_name.clear();
         m_full_timing = m_offline_full_timing;
     } else if (m_data.serial_open) {
@@ -200,7 +199,7 @@ QIODevice *DeviceLink::io() const
     case Transport::Network:
         return const_cast<QTcpSocket *>(&m_socket);
     case Transport::Offline:
-        return m_offline.get();
+        return m_offline;
     case Transport::None:
         break;
     }

@@ -22,8 +22,6 @@
 #include "device/protocol.h"
 #include "maintenance/maintenance_codec.h"
 
-#include <memory>
-
 class OfflineDevice;
 class QEventLoop;
 class QIODevice;
@@ -222,7 +220,7 @@ private:
     int m_bound_ms = proto::kBusyBoundMs;
     bool m_full_timing = false;
     bool m_lost = false;
-    std::unique_ptr<OfflineDevice> m_offline;
+    OfflineDevice *m_offline = nullptr; // a child: gone with the link at the latest
     QString m_offline_name;
     bool m_offline_full_timing = false; // the operator's choice, kept while offline
 
