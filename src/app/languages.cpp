@@ -53,8 +53,6 @@ const Text kSwitchEffects[] = {
 
 void TesselView::apply_texts()
 {
-    setWindowTitle(pick("Tessel-4K2K Multi-window control software(V1.03)",
-                        "Tessel-4K2K多窗口操控软件(V1.03)"));
     ui.treeWidget->setHeaderLabels(
         QStringList{pick("WINS(Right click switch)", "窗口(右键切换信号源)")});
 
@@ -85,6 +83,7 @@ void TesselView::apply_texts()
         {ui.getBtn, "Getting", "获取"},
         {ui.dev_no, "Device ID", "设备号"},
         {ui.fullTimingBox, "Full protocol timing", "完整协议时序"},
+        {ui.offlineBtn, "Work offline", "离线编辑"},
 
         // Video input page
         {ui.inASBox, "Input card: InA signal selection", "输入卡：InA信号切换"},
@@ -185,4 +184,14 @@ void TesselView::set_connect_button_text()
 {
     const bool linked = device_data.serial_open || device_data.net_open;
     ui.connectBtn->setText(linked ? pick("Disconnect", "断开连接") : pick("Connect", "连接"));
+    show_window_title();
+}
+
+void TesselView::show_window_title()
+{
+    QString title = pick("Tessel-4K2K Multi-window control software(V1.03)",
+                         "Tessel-4K2K多窗口操控软件(V1.03)");
+    if (active_transport() == Transport::Offline)
+        title += QStringLiteral(" - ") + offline_state_text();
+    setWindowTitle(title);
 }

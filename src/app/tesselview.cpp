@@ -40,6 +40,7 @@ TesselView::TesselView(QWidget *parent)
     m_ip_editor->setGeometry(kIpEditorGeometry);
 
     connect(ui.connectBtn, &QPushButton::clicked, this, &TesselView::connectSeralPort);
+    connect(ui.offlineBtn, &QPushButton::clicked, this, &TesselView::clicked_offline_btn);
     connect(ui.getBtn, &QPushButton::clicked, this, &TesselView::getSerial);
     connect(ui.inputBtn, &QPushButton::clicked, this, &TesselView::setInputCard);
     connect(ui.cmclBtn, &QPushButton::clicked, this, &TesselView::connectSetBtn);

@@ -131,6 +131,17 @@ public:
     void read_input_cards();
     void close_link();
     int status_length() const { return m_link.status_length(); }
+    // After a resolution change or an initialization: a real device is let go
+    // until the operator restarts it; the offline device is read anew at once.
+    void after_device_restart();
+
+    // Working offline (device/offline.cpp): a device inside the program.
+    void clicked_offline_btn();
+    // Asks whether to export unexported offline changes; true when the link
+    // may close (nothing to export, exported, or discarded).
+    bool confirm_offline_close();
+    // "Offline: FILE" in the interface language.
+    QString offline_state_text() const;
 
     // Busy dialog: run modally until the reply engine closes it or the bound runs out.
     void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
@@ -324,6 +335,8 @@ public slots:
     void clicked_init_dev_btn();
 
 public:
+    // The export with its dialog; true when the file was written in full.
+    bool export_configuration();
     // Refreshes the window and LED rectangles of all modes under the busy dialog.
     void prepare_export();
     // Copies the file's values into the records; keeps the file's resolution pending.
@@ -389,11 +402,15 @@ public slots:
     void copy_mul_mode(int _source_mode, int _target_mode);
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
     bool open_link();
+    // The device number of the checked radio button.
+    int checked_device_id() const;
+    void show_window_title();
     void show_connect_failed();
     void read_settings();
     void write_settings();

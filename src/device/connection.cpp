@@ -117,7 +117,7 @@ void TesselView::connectSeralPort()
 {
     if (!device_data.serial_open && !device_data.net_open)
         open_link();
-    else
+    else if (confirm_offline_close())
         close_link();
     set_connect_button_text();
 }
@@ -132,12 +132,7 @@ bool TesselView::open_link()
         return false;
     };
     setEnabled(false);
-    // The checked device number; it becomes device_id only with an open link.
-    int id = device_data.device_id;
-    for (int i = 0; i < m_device_buttons.size(); ++i) {
-        if (m_device_buttons[i]->isChecked())
-            id = i + 1;
-    }
+    const int id = checked_device_id();
     if (ui.serialradioBtn->isChecked()) {
         if (!m_link.open_serial(ui.serialBox->currentText(), id))
             return fail();
@@ -162,6 +157,17 @@ bool TesselView::open_link()
     }
     setEnabled(true);
     return answered;
+}
+
+// The checked device number; it becomes device_id only with an open link.
+int TesselView::checked_device_id() const
+{
+    int id = device_data.device_id;
+    for (int i = 0; i < m_device_buttons.size(); ++i) {
+        if (m_device_buttons[i]->isChecked())
+            id = i + 1;
+    }
+    return id;
 }
 
 void TesselView::close_link()

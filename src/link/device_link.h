@@ -20,7 +20,9 @@
 
 #include "device/device_data.h"
 #include "device/protocol.h"
+#include "maintenance/maintenance_codec.h"
 
+class OfflineDevice;
 class QEventLoop;
 class QIODevice;
 
@@ -37,7 +39,9 @@ class DeviceLink : public QObject
     Q_OBJECT
 
 public:
-    enum class Transport { None, Serial, Network };
+    // Offline: a simulated device inside the program. It counts as the network
+    // link in the records (net_open) and is served by the network engine.
+    enum class Transport { None, Serial, Network, Offline };
     // How a transmit ended.
     enum class Outcome {
         NotSent,  // no link, or the frame was not written in full
@@ -64,13 +68,24 @@ public:
     // Connects to host:port, waiting cooperatively up to timeout_ms.
     bool open_network(const QString &host, quint16 port, int device_id,
                       int timeout_ms = kConnectTimeoutMs);
+    // Opens the device inside the program: factory values, then `file` applied
+    // as an import would apply it when given. `name` is what description() and
+    // the window call it. Always succeeds; a link already open is closed first.
+    bool open_offline(const codec::ConfigValues *file, int device_id, const QString &name);
+    // A frame other than a read request went to the offline device since it
+    // was loaded or mark_offline_saved() was called; false for other transports.
+    bool offline_changed() const;
+    void mark_offline_saved();
+    QString offline_name() const { return m_offline_name; }
+    // The offline device while it is open, else null.
+    OfflineDevice *offline_device() const;
     // Closes whichever transport is open (queued bytes still leave the socket)
     // and clears both link flags and both codes. Nothing happens when none is open.
     void close();
     bool is_open() const { return transport() != Transport::None; }
     // The serial port when it is open, else the socket when it is open.
     Transport transport() const;
-    // "serial <port>" / "network <host>:<port>", or empty when closed.
+    // "serial <port>" / "network <host>:<port>" / "offline <name>", or empty when closed.
     QString description() const;
     int device_id() const { return m_data.device_id; }
     void set_device_id(int id) { m_data.device_id = id; }
@@ -82,8 +97,9 @@ public:
     // Fast replies (default): every wait ends as soon as its reply is whole,
     // the specified wait being the upper bound. Full timing: the specified
     // waits exactly. The same frames leave in the same order either way.
-    void set_full_timing(bool on) { m_full_timing = on; }
-    bool full_timing() const { return m_full_timing; }
+    // The offline device always answers at once: the choice waits for the next link.
+    void set_full_timing(bool on) { (m_offline ? m_offline_full_timing : m_full_timing) = on; }
+    bool full_timing() const { return m_offline ? m_offline_full_timing : m_full_timing; }
     // A pause that paces the device: ends when the reply to the last frame
     // written is whole (at once when it already is), else after ms.
     void pause(int ms);
@@ -207,6 +223,9 @@ private:
     int m_bound_ms = proto::kBusyBoundMs;
     bool m_full_timing = false;
     bool m_lost = false;
+    OfflineDevice *m_offline = nullptr; // a child: gone with the link at the latest
+    QString m_offline_name;
+    bool m_offline_full_timing = false; // the operator's choice, kept while offline
 
     // Bytes collected since the last frame was written.
     QByteArray m_rx;
