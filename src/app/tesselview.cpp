@@ -108,6 +108,11 @@ void TesselView::set_port_text(const QString &port)
     ui.lineEdit_port->setText(port);
 }
 
+void TesselView::set_address_text(const QString &address)
+{
+    m_ip_editor->setText(address);
+}
+
 void TesselView::add_extra_serial_port(const QString &path)
 {
     if (!m_extra_serial_ports.contains(path))

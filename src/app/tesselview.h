@@ -20,6 +20,7 @@
 #include "layout/mulattribute.h"
 #include "layout/trimmingdlg.h"
 #include "ui_tesselview.h"
+#include "widgets/dialog_fields.h"
 
 class QIPLineEdit;
 class QPushButton;
@@ -99,6 +100,7 @@ public:
 
     // Options for testing and trying the program.
     void set_port_text(const QString &port);
+    void set_address_text(const QString &address);
     void add_extra_serial_port(const QString &path);
 
     // Link (device/): every member below delegates to the link.
@@ -324,6 +326,11 @@ public:
     bool upload_mode_block(int mode);
     bool upload_finish();
     void send_device_init();
+    // Asks before an action that cannot be taken back: "Reminder", Yes and No.
+    bool confirm(const QString &text, bool question_icon = false);
+    // After a resolution change or an initialization the device restarts: the
+    // program lets go of it, forgets the walls of the units and says so.
+    void release_for_restart();
 
 private:
     void finish_import();
@@ -409,6 +416,10 @@ private:
     void send_resolution_follow_up();
     void highlight_out_mode_button(int mode);
     void highlight_out_port_button();
+    // The manual port rectangle edits and the unit screen edits.
+    RectEdits manual_input_edits() const;
+    RectEdits manual_output_edits() const;
+    RectEdits unit_edits() const { return {ui.inxEdit, ui.inyEdit, ui.inwEdit, ui.inhEdit}; }
 
     // Video input page (input/)
     void wire_input_page();

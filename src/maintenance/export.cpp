@@ -23,7 +23,7 @@ void TesselView::clicked_export_btn()
         return;
     // A name typed without ".txt" gets it before the overwrite question, so the
     // backup shows in the import dialog's filter and no other backup is replaced unasked.
-    QFileDialog dialog(this, QStringLiteral("Export File"), tessel_app_dir(),
+    QFileDialog dialog(this, QStringLiteral("Export File"), tessel_files_dir(),
                        QStringLiteral("Files(*.txt)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));

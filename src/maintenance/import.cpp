@@ -35,7 +35,7 @@ void TesselView::clicked_import_btn()
     if (active_transport() == Transport::None)
         return;
     const QString name = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Import File"), tessel_app_dir(), QStringLiteral("Files(*.txt)"));
+        this, QStringLiteral("Import File"), tessel_files_dir(), QStringLiteral("Files(*.txt)"));
     if (name.isEmpty())
         return;
     QFile file(name);
