@@ -38,7 +38,6 @@ FindDevices::FindDevices(QWidget *parent) : QDialog(parent)
 {
     ui.setupUi(this);
     connect(ui.searchBtn, &QPushButton::clicked, this, &FindDevices::search);
-    connect(ui.rangeEdit, &QLineEdit::returnPressed, this, &FindDevices::search);
     connect(ui.deviceList, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *item) { choose(item); });
     connect(&m_probe, &DeviceProbe::device_found, this, &FindDevices::add_row);
