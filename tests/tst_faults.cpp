@@ -18,6 +18,7 @@
 #include "support/file_dialog_answerer.h"
 #include "support/link_setup.h"
 #include "support/modal_answerer.h"
+#include "support/sim_process.h"
 #include "support/sim_session.h"
 
 namespace {
@@ -141,28 +142,6 @@ bool start_import(SimSession &s)
     FileDialogAnswerer files(file.fileName());
     QTest::mouseClick(s.view->form().importBtn, Qt::LeftButton);
     return true;
-}
-
-// Starts tessel-sim as a process of its own on both links; false when it
-// does not tell its port and pseudo-terminal in time.
-bool start_process(QProcess &device, const QStringList &extra, quint16 &port, QString &pty)
-{
-    device.start(QStringLiteral(TESSEL_SIM_PATH),
-                 QStringList{"--tcp-port", "0", "--serial"} + extra);
-    QElapsedTimer started;
-    started.start();
-    while ((port == 0 || pty.isEmpty()) && started.elapsed() < 10000) {
-        if (!device.canReadLine()) {
-            device.waitForReadyRead(500);
-            continue;
-        }
-        const QString line = QString::fromUtf8(device.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("tcp ")))
-            port = quint16(line.section(QLatin1Char(':'), -1).toUInt());
-        else if (line.startsWith(QLatin1String("serial ")))
-            pty = line.section(QLatin1Char(' '), 1, 1);
-    }
-    return port != 0 && !pty.isEmpty();
 }
 
 } // namespace
@@ -394,7 +373,10 @@ void TestFaults::device_process_killed()
     quint16 port = 0;
     QString pty;
     const QStringList mute{"--mute-commands", QString::number(kCmdInputSource)};
-    QVERIFY(start_process(device, while_busy ? mute : QStringList(), port, pty));
+    QVERIFY(start_sim_process(device, QStringLiteral(TESSEL_SIM_PATH),
+                              QStringList{"--tcp-port", "0", "--serial"} +
+                                  (while_busy ? mute : QStringList()),
+                              port, &pty));
     QVERIFY(connect_view(*m_s.view, port, pty, serial));
 
     if (while_busy) {

@@ -10,6 +10,7 @@
 
 #include "app/texts.h"
 #include "device/device_data.h"
+#include "device/finddevices.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ void TesselView::apply_texts()
         {ui.dev_no, "Device ID", "设备号"},
         {ui.fullTimingBox, "Full protocol timing", "完整协议时序"},
         {ui.offlineBtn, "Work offline", "离线编辑"},
+        {ui.findBtn, "Find devices", "搜索设备"},
 
         // Video input page
         {ui.inASBox, "Input card: InA signal selection", "输入卡：InA信号切换"},
@@ -166,6 +168,8 @@ void TesselView::apply_texts()
     set_connect_button_text();
     set_output_texts();
     apply_coverage_texts();
+    if (m_find_dialog)
+        m_find_dialog->apply_texts();
 }
 
 void TesselView::select_chinese()

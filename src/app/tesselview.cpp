@@ -56,6 +56,7 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);
     connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
     connect(ui.webradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_web_btn);
+    connect(ui.findBtn, &QPushButton::clicked, this, &TesselView::clicked_find_btn);
     // Topic wiring of the same step (layout, outputs, maintenance) follows here.
     connect(ui.initdevBtn, &QPushButton::clicked, this, &TesselView::clicked_init_dev_btn);
     connect(ui.importBtn, &QPushButton::clicked, this, &TesselView::clicked_import_btn);

@@ -23,6 +23,8 @@
 #include "ui_tesselview.h"
 #include "widgets/dialog_fields.h"
 
+class FindDevices;
+struct FoundDevice;
 class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -142,6 +144,12 @@ public:
     bool confirm_offline_close();
     // "Offline: FILE" in the interface language.
     QString offline_state_text() const;
+
+    // The system's serial ports in the order reported, then the extra ones.
+    QStringList serial_port_names() const;
+    // Fills in the communication page for a device the search found and connects to it.
+    void connect_found_device(const FoundDevice &device);
+    FindDevices *find_dialog() const { return m_find_dialog; }
 
     // Busy dialog: run modally until the reply engine closes it or the bound runs out.
     void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
@@ -282,6 +290,7 @@ public slots:
     void select_english();
     void clicked_serial_btn();
     void clicked_web_btn();
+    void clicked_find_btn();
 
     // Video input page (input/): connectors and signal status
     void clicked_cvbs1_btn();
@@ -502,5 +511,6 @@ private:
     QList<BoundedValidator *> m_rect_validators; // the twelve position and size edits
 
     QStringList m_extra_serial_ports;
+    FindDevices *m_find_dialog = nullptr; // made on first use
     QString m_last_port_name;
 };

@@ -51,16 +51,21 @@ DeviceLink::~DeviceLink()
 
 // ---- Opening and closing --------------------------------------------------
 
+void DeviceLink::configure_serial(QSerialPort &port, const QString &port_name)
+{
+    port.setPortName(port_name);
+    port.setBaudRate(kBaudRate, QSerialPort::AllDirections);
+    port.setDataBits(QSerialPort::Data8);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+}
+
 bool DeviceLink::open_serial(const QString &port_name, int device_id)
 {
     if (m_offline)
         close();
-    m_serial.setPortName(port_name);
-    m_serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
-    m_serial.setDataBits(QSerialPort::Data8);
-    m_serial.setFlowControl(QSerialPort::NoFlowControl);
-    m_serial.setParity(QSerialPort::NoParity);
-    m_serial.setStopBits(QSerialPort::OneStop);
+    configure_serial(m_serial, port_name);
     m_data.net_open = 0;
     if (!m_serial.open(QIODevice::ReadWrite)) {
         m_data.serial_open = 0;

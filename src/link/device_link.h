@@ -65,6 +65,8 @@ public:
     // Opens the serial port with the device's fixed settings (115200 8N1, no
     // flow control). Sets the link flags; false when the port cannot be opened.
     bool open_serial(const QString &port_name, int device_id);
+    // The device's fixed serial settings, applied when `port` opens.
+    static void configure_serial(QSerialPort &port, const QString &port_name);
     // Connects to host:port, waiting cooperatively up to timeout_ms.
     bool open_network(const QString &host, quint16 port, int device_id,
                       int timeout_ms = kConnectTimeoutMs);
