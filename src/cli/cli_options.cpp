@@ -173,7 +173,7 @@ Parsed parse_arguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Control Tessel video processors from a shell, one or many at once."));
+        QStringLiteral("The video processor from a shell: one device or many at once."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption serial(QStringLiteral("serial"),
