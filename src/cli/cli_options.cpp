@@ -48,8 +48,9 @@ Commands:
   init --yes        return the device to its initial settings
                       tessel-cli --host 192.168.1.100 init --yes
 
-Several devices: repeat --host or --serial, or separate them with commas;
---device 1,2,3 for devices sharing one serial bus (asked one at a time).
+Several devices: repeat --host or --serial (hosts also as a,b,c); --device 1,2,3
+for devices sharing one bus, asked one at a time (it applies to every link).
+Hosts and serial ports are served side by side.
 
 Exit status: 0 done; 1 a device did not answer, rejected a command or refused
 an import; 2 usage; 3 a file could not be read or written.

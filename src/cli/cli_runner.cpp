@@ -31,7 +31,8 @@ int run_request(const Request &request, Console &console)
         buses[b].append(i);
     }
 
-    QVector<DeviceResult> results(request.targets.size());
+    // A plain vector: each thread writes its own elements, nothing is shared or detached.
+    std::vector<DeviceResult> results(static_cast<size_t>(request.targets.size()));
     // Each bus has a thread of its own: the link's waits are nested event
     // loops, which in one thread would make every device wait for the others.
     std::vector<std::unique_ptr<QThread>> threads;
@@ -40,7 +41,7 @@ int run_request(const Request &request, Console &console)
     for (const QVector<int> &bus : qAsConst(buses)) {
         threads.emplace_back(QThread::create([&request, &console, &results, bus] {
             for (int i : bus)
-                results[i] = run_device(request, request.targets[i], console);
+                results[static_cast<size_t>(i)] = run_device(request, request.targets[i], console);
         }));
         QObject::connect(threads.back().get(), &QThread::finished, &all_done, [&] {
             if (--running == 0)
@@ -59,12 +60,12 @@ int run_request(const Request &request, Console &console)
     int exit = kExitDone;
     int failed = 0;
     QJsonArray devices;
-    for (const DeviceResult &r : qAsConst(results)) {
+    for (const DeviceResult &r : results) {
         exit = std::max(exit, r.exit);
         failed += r.exit != kExitDone;
         devices.append(r.json);
     }
-    const int total = results.size();
+    const int total = static_cast<int>(results.size());
     if (request.json) {
         const QJsonObject doc{{"command", request.name},
                               {"devices", devices},
