@@ -156,8 +156,8 @@ void TestCli::links()
     SimProcess sim;
     QVERIFY(sim.start(m_dir.path(), QTest::currentDataTag(),
                       serial ? QStringList{"--serial"} : QStringList{}));
-    const QStringList link = serial ? QStringList{"--serial", sim.pty}
-                                    : QStringList{"--host", sim.host()};
+    const QStringList link =
+        serial ? QStringList{"--serial", sim.pty} : QStringList{"--host", sim.host()};
     const sim::SimImage demo = sim::SimImage::demo();
 
     CliRun run = run_cli(link + QStringList{"status", "--json"});
@@ -173,8 +173,8 @@ void TestCli::links()
         run = run_cli(link + command);
         QVERIFY2(run.exit == 0, qPrintable(run.err));
     }
-    QCOMPARE(sim.writes(), (QStringList{"3a01040100110a00053a", "3a01040100110a80013a",
-                                        "3a01040100810a02073a"}));
+    QCOMPARE(sim.writes(),
+             (QStringList{"3a01040100110a00053a", "3a01040100110a80013a", "3a01040100810a02073a"}));
     QVERIFY(run.out.contains(QStringLiteral(" #1: InC DP-1, signal")));
 
     run = run_cli(link + QStringList{"status", "--json"});
@@ -200,9 +200,9 @@ void TestCli::device_refuses_data()
     values[codec::kLineFormat] = demo.out_format;
     QVERIFY(write_lines(file, codec::write_config_file(values)));
 
-    QTest::newRow("mode rejected") << QStringList{"--bad-ack", "--fault-scope", "17"}
-                                   << QStringList{"mode", "3"}
-                                   << "the device rejected display mode M3";
+    QTest::newRow("mode rejected")
+        << QStringList{"--bad-ack", "--fault-scope", "17"} << QStringList{"mode", "3"}
+        << "the device rejected display mode M3";
     QTest::newRow("output mode unacknowledged")
         << QStringList{"--mute-commands", "17"} << QStringList{"output-mode", "2"}
         << "no acknowledgement of output mode M2";
@@ -210,8 +210,8 @@ void TestCli::device_refuses_data()
         << QStringList{"--bad-ack", "--fault-scope", "193"} << QStringList{"import", file, "--yes"}
         << "the device rejected import step 2 of 19";
     QTest::newRow("source of a card not fitted")
-        << QStringList{"--image", m_dir.filePath("no-inc.json")} << QStringList{"source", "InC", "5"}
-        << "InC is not fitted";
+        << QStringList{"--image", m_dir.filePath("no-inc.json")}
+        << QStringList{"source", "InC", "5"} << "InC is not fitted";
     demo.in_card_present[2] = 0;
     QVERIFY(demo.save(m_dir.filePath("no-inc.json")));
 }
@@ -222,7 +222,9 @@ void TestCli::device_refuses()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     SimProcess sim;
-    QVERIFY(sim.start(m_dir.path(), QStringLiteral("refuses-%1").arg(QTest::currentDataTag()).replace(' ', '-'), faults));
+    QVERIFY(sim.start(m_dir.path(),
+                      QStringLiteral("refuses-%1").arg(QTest::currentDataTag()).replace(' ', '-'),
+                      faults));
     const CliRun run = run_cli(QStringList{"--host", sim.host()} + arguments);
     QCOMPARE(run.exit, 1);
     QCOMPARE(run.err.trimmed(), sim.label() + ": " + message);
@@ -238,8 +240,8 @@ void TestCli::several_devices()
 
     // Hosts repeated and comma-separated, one file per device in a folder.
     const QString folder = m_dir.filePath("backup") + QLatin1Char('/');
-    CliRun run = run_cli({"--host", a.host() + "," + b.host(), "--host", silent.host(), "export",
-                          folder});
+    CliRun run =
+        run_cli({"--host", a.host() + "," + b.host(), "--host", silent.host(), "export", folder});
     QCOMPARE(run.exit, 1);
     for (const SimProcess *sim : {&a, &b}) {
         const QString file = folder + QStringLiteral("127.0.0.1_%1-1.txt").arg(sim->port);
@@ -288,8 +290,8 @@ void TestCli::export_matches_window()
     QTRY_VERIFY(!s.view->busy_dialog());
 
     const QString cli_file = s.path("cli.txt");
-    const CliRun run =
-        run_cli({"--host", QStringLiteral("127.0.0.1:%1").arg(s.sim->tcp_port()), "export", cli_file});
+    const CliRun run = run_cli(
+        {"--host", QStringLiteral("127.0.0.1:%1").arg(s.sim->tcp_port()), "export", cli_file});
     QVERIFY2(run.exit == 0, qPrintable(run.err));
     QFile a(window_file), b(cli_file);
     QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
@@ -366,9 +368,9 @@ void TestCli::bad_arguments_data()
     QTest::newRow("init unconfirmed") << QStringList{"init"} << 2
                                       << "tessel-cli: init returns the device to its initial "
                                          "settings: confirm with --yes";
-    QTest::newRow("missing file")
-        << QStringList{"import", m_dir.filePath("missing.txt"), "--yes"} << 3
-        << "tessel-cli: cannot read " + m_dir.filePath("missing.txt");
+    QTest::newRow("missing file") << QStringList{"import", m_dir.filePath("missing.txt"), "--yes"}
+                                  << 3
+                                  << "tessel-cli: cannot read " + m_dir.filePath("missing.txt");
     QTest::newRow("damaged file")
         << QStringList{"import", damaged, "--yes"} << 3
         << "tessel-cli: " + damaged +
@@ -377,9 +379,9 @@ void TestCli::bad_arguments_data()
                                 << "tessel-cli: " + short_file +
                                        " is not a configuration file: 1500 lines, 2000 "
                                        "expected; nothing was sent";
-    QTest::newRow("import nobody confirms")
-        << QStringList{"import", good} << 2
-        << "tessel-cli: import needs --yes when no one can answer \"Import? [y/N]\"; nothing was sent";
+    QTest::newRow("import nobody confirms") << QStringList{"import", good} << 2
+                                            << "tessel-cli: import needs --yes when no one can "
+                                               "answer \"Import? [y/N]\"; nothing was sent";
     QTest::newRow("json for a write") << QStringList{"mode", "3", "--json"} << 2
                                       << "tessel-cli: --json goes with status and read, not mode";
 }
@@ -390,7 +392,8 @@ void TestCli::bad_arguments()
     QFETCH(int, exit);
     QFETCH(QString, message);
     SimProcess sim;
-    QVERIFY(sim.start(m_dir.path(), QStringLiteral("bad-%1").arg(QTest::currentDataTag()).replace(' ', '-')));
+    QVERIFY(sim.start(m_dir.path(),
+                      QStringLiteral("bad-%1").arg(QTest::currentDataTag()).replace(' ', '-')));
     const CliRun run = run_cli(QStringList{"--host", sim.host()} + arguments);
     QCOMPARE(run.exit, exit);
     QVERIFY2(run.err.startsWith(message), qPrintable(run.err));
@@ -402,10 +405,11 @@ void TestCli::help()
 {
     const CliRun run = run_cli({"--help"});
     QCOMPARE(run.exit, 0);
-    for (const char *command : {"status", "read", "export", "import", "mode", "output-mode",
-                                "source", "init"}) {
-        const QRegularExpression example(QStringLiteral("\\n +tessel-cli --\\S+ \\S+( --device \\d)? %1\\b")
-                                             .arg(QLatin1String(command)));
+    for (const char *command :
+         {"status", "read", "export", "import", "mode", "output-mode", "source", "init"}) {
+        const QRegularExpression example(
+            QStringLiteral("\\n +tessel-cli --\\S+ \\S+( --device \\d)? %1\\b")
+                .arg(QLatin1String(command)));
         QVERIFY2(example.match(run.out).hasMatch(), command);
     }
 }

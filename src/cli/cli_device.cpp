@@ -1,9 +1,9 @@
 #include "cli/cli_device.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSaveFile>
-#include <QDir>
 #include <QTimer>
 
 #include <memory>
@@ -73,9 +73,9 @@ private:
     Failure device_failure(const QString &what)
     {
         if (m_timed_out)
-            return {kExitDevice, QStringLiteral("timed out after %1 ms: %2")
-                                     .arg(m_request.timeout_ms)
-                                     .arg(what)};
+            return {
+                kExitDevice,
+                QStringLiteral("timed out after %1 ms: %2").arg(m_request.timeout_ms).arg(what)};
         return {kExitDevice, what};
     }
 
@@ -97,9 +97,8 @@ private:
             }
         } else if (!m_link.open_network(m_target.address, m_target.port, m_target.device,
                                         std::min(remaining, int(DeviceLink::kConnectTimeoutMs)))) {
-            m_failure = device_failure(QStringLiteral("no connection to %1:%2")
-                                           .arg(m_target.address)
-                                           .arg(m_target.port));
+            m_failure = device_failure(
+                QStringLiteral("no connection to %1:%2").arg(m_target.address).arg(m_target.port));
             return false;
         }
         // As when the window connects: the device counts as there once it answers the status.
@@ -107,10 +106,11 @@ private:
         m_records->load_default_layouts();
         const int got = m_link.direct_read(proto::kReadStatusInput, 0);
         if (got != proto::kStatusReplyLength) {
-            m_failure = got == 0 ? device_failure(QStringLiteral("the device did not answer"))
-                                 : device_failure(QStringLiteral("status reply of %1 bytes, %2 expected")
-                                                      .arg(got)
-                                                      .arg(proto::kStatusReplyLength));
+            m_failure = got == 0
+                            ? device_failure(QStringLiteral("the device did not answer"))
+                            : device_failure(QStringLiteral("status reply of %1 bytes, %2 expected")
+                                                 .arg(got)
+                                                 .arg(proto::kStatusReplyLength));
             return false;
         }
         if (!codec::decode_status(m_link.reply(), *m_records)) {
@@ -191,9 +191,10 @@ private:
             codec::parse_import_values(m_request.values, *m_records);
         if (!codec::import_resolution_matches(pending, *m_records)) {
             const QSize size = codec::import_hint_size(pending);
-            return {kExitDevice, QStringLiteral("import refused: First change the resolution to %1x%2")
-                                     .arg(size.width())
-                                     .arg(size.height())};
+            return {kExitDevice,
+                    QStringLiteral("import refused: First change the resolution to %1x%2")
+                        .arg(size.width())
+                        .arg(size.height())};
         }
         if (!m_request.yes) {
             // The operator's answer does not count against the time limit.
@@ -224,7 +225,8 @@ private:
                 rejected = true;
                 stop();
             });
-        const QMetaObject::Connection c4 = QObject::connect(&m_link, &DeviceLink::link_lost, &loop, stop);
+        const QMetaObject::Connection c4 =
+            QObject::connect(&m_link, &DeviceLink::link_lost, &loop, stop);
         m_link.start_upload();
         // Every step is bounded by the link: a missing acknowledgement ends the chain.
         if (!ended && m_link.upload_state() == DeviceLink::UploadState::Running)
@@ -234,23 +236,24 @@ private:
         m_link.stop_bound();
         const int steps = DeviceLink::kUploadSteps;
         if (rejected)
-            return {kExitDevice, QStringLiteral("the device rejected import step %1 of %2")
-                                     .arg(step)
-                                     .arg(steps)};
+            return {
+                kExitDevice,
+                QStringLiteral("the device rejected import step %1 of %2").arg(step).arg(steps)};
         if (m_link.upload_state() != DeviceLink::UploadState::Finished)
-            return device_failure(QStringLiteral("no acknowledgement of import step %1 of %2")
-                                      .arg(step)
-                                      .arg(steps));
+            return device_failure(
+                QStringLiteral("no acknowledgement of import step %1 of %2").arg(step).arg(steps));
         // As the window does after an import: the device is read back.
         if (!m_link.read_back(QSize(m_records->canvas_w, m_records->canvas_h)))
             return no_reply(QStringLiteral("the read-back after the import"));
-        m_console.line(m_target.label(),
-                       QStringLiteral("imported %1 (%2 steps), read back").arg(m_request.file).arg(steps));
+        m_console.line(
+            m_target.label(),
+            QStringLiteral("imported %1 (%2 steps), read back").arg(m_request.file).arg(steps));
         return done();
     }
 
     // A command paced by a delay: sent, then its acknowledgement checked.
-    Failure paced(uint8_t command, uint8_t a, uint8_t b, int code, int delay_ms, const QString &what)
+    Failure paced(uint8_t command, uint8_t a, uint8_t b, int code, int delay_ms,
+                  const QString &what)
     {
         if (m_link.transmit_short(command, a, b, LinkWait{code, delay_ms, false, false}) ==
             DeviceLink::Outcome::NotSent)

@@ -22,10 +22,10 @@ struct CommandInfo {
 };
 
 constexpr CommandInfo kCommands[] = {
-    {Command::Status, "status", 0},    {Command::Read, "read", 0},
-    {Command::Export, "export", 1},    {Command::Import, "import", 1},
-    {Command::Mode, "mode", 1},        {Command::OutputMode, "output-mode", 1},
-    {Command::Source, "source", 2},    {Command::Init, "init", 0},
+    {Command::Status, "status", 0}, {Command::Read, "read", 0},
+    {Command::Export, "export", 1}, {Command::Import, "import", 1},
+    {Command::Mode, "mode", 1},     {Command::OutputMode, "output-mode", 1},
+    {Command::Source, "source", 2}, {Command::Init, "init", 0},
 };
 
 const char kExamples[] = R"(
@@ -125,8 +125,9 @@ QString Target::label() const
 {
     QString where = address;
     if (!serial && port != kDefaultPort)
-        where = address.contains(QLatin1Char(':')) ? QStringLiteral("[%1]:%2").arg(address).arg(port)
-                                                  : QStringLiteral("%1:%2").arg(address).arg(port);
+        where = address.contains(QLatin1Char(':'))
+                    ? QStringLiteral("[%1]:%2").arg(address).arg(port)
+                    : QStringLiteral("%1:%2").arg(address).arg(port);
     return QStringLiteral("%1 #%2").arg(where).arg(device);
 }
 
@@ -235,7 +236,8 @@ Parsed parse_arguments(const QStringList &arguments)
     r.json = parser.isSet(json);
     r.yes = parser.isSet(yes);
     r.full_timing = parser.isSet(full_timing);
-    if (parser.isSet(timeout) && !parse_int(parser.value(timeout), 1, 24 * 3600 * 1000, r.timeout_ms))
+    if (parser.isSet(timeout) &&
+        !parse_int(parser.value(timeout), 1, 24 * 3600 * 1000, r.timeout_ms))
         return usage(QStringLiteral("--timeout %1: give milliseconds, at least 1")
                          .arg(parser.value(timeout)));
     if (r.json && r.command != Command::Status && r.command != Command::Read)
@@ -245,7 +247,8 @@ Parsed parse_arguments(const QStringList &arguments)
     case Command::Mode:
     case Command::OutputMode:
         if (!parse_mode(args[0], r.number))
-            return usage(QStringLiteral("%1 %2: modes are 0 to 15 (M0 to M15)").arg(r.name, args[0]));
+            return usage(
+                QStringLiteral("%1 %2: modes are 0 to 15 (M0 to M15)").arg(r.name, args[0]));
         break;
     case Command::Source:
         r.card = parse_card(args[0]);
@@ -294,7 +297,8 @@ Parsed parse_arguments(const QStringList &arguments)
     for (const QString &h : split_list(parser.values(host))) {
         Target t;
         if (!parse_host(h, t))
-            return usage(QStringLiteral("--host %1: give ADDR or ADDR:PORT, port 1 to 65535").arg(h));
+            return usage(
+                QStringLiteral("--host %1: give ADDR or ADDR:PORT, port 1 to 65535").arg(h));
         for (int n : devices) {
             t.device = n;
             r.targets.append(t);
@@ -304,7 +308,8 @@ Parsed parse_arguments(const QStringList &arguments)
         return usage(QStringLiteral("no device given: use --serial PATH or --host ADDR[:PORT]"));
     for (int i = 0; i < r.targets.size(); ++i)
         for (int j = 0; j < i; ++j)
-            if (r.targets[i].label() == r.targets[j].label() && r.targets[i].serial == r.targets[j].serial)
+            if (r.targets[i].label() == r.targets[j].label() &&
+                r.targets[i].serial == r.targets[j].serial)
                 return usage(QStringLiteral("%1 is given twice").arg(r.targets[i].label()));
 
     if (r.command == Command::Export) {

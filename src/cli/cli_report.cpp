@@ -69,8 +69,10 @@ QString connector_name(const DeviceData &d, int card)
     const int code = d.in_source[card];
     const bool vga = card < 2 && d.in_vga[card] != 0;
     // The captions of the input page's buttons, per card.
-    static const char *const kAB[2][3] = {{"CVBS-1", "HDMI-1", "SDI-1"}, {"CVBS-2", "HDMI-4", "SDI-2"}};
-    static const char *const kCD[2][3] = {{"HDMI-2", "HDMI-3", "DP-1"}, {"HDMI-5", "HDMI-6", "DP-2"}};
+    static const char *const kAB[2][3] = {{"CVBS-1", "HDMI-1", "SDI-1"},
+                                          {"CVBS-2", "HDMI-4", "SDI-2"}};
+    static const char *const kCD[2][3] = {{"HDMI-2", "HDMI-3", "DP-1"},
+                                          {"HDMI-5", "HDMI-6", "DP-2"}};
     if (card < 2) {
         if (code == 1)
             return QString::fromLatin1(kAB[card][0]);
@@ -113,8 +115,8 @@ QStringList status_lines(const DeviceData &d)
     QStringList outputs;
     for (int o = 0; o < kOutputCardCount; ++o)
         outputs.append(QStringLiteral("%1 %2").arg(
-            output_name(o), d.out_card_present[o] ? QStringLiteral("fitted")
-                                                  : QStringLiteral("not fitted")));
+            output_name(o),
+            d.out_card_present[o] ? QStringLiteral("fitted") : QStringLiteral("not fitted")));
     lines.append(outputs.join(QStringLiteral(", ")));
     lines.append(QStringLiteral("display mode M%1, output mode M%2, switch effect %3")
                      .arg(d.cur_mul_mode)
@@ -122,8 +124,7 @@ QStringList status_lines(const DeviceData &d)
                      .arg(effect_name(d.switch_effect)));
     lines.append(QStringLiteral("output resolution %1%2")
                      .arg(resolution_text(d),
-                          d.mosaic_on ? QStringLiteral(", four LED walls per mode")
-                                      : QString()));
+                          d.mosaic_on ? QStringLiteral(", four LED walls per mode") : QString()));
     return lines;
 }
 
@@ -145,7 +146,8 @@ QJsonObject status_json(const DeviceData &d)
     }
     QJsonArray outputs;
     for (int o = 0; o < kOutputCardCount; ++o)
-        outputs.append(QJsonObject{{"card", output_name(o)}, {"fitted", d.out_card_present[o] != 0}});
+        outputs.append(
+            QJsonObject{{"card", output_name(o)}, {"fitted", d.out_card_present[o] != 0}});
     DeviceData sized = d;
     codec::apply_format_code(sized);
     return {{"input_cards", inputs},
@@ -154,14 +156,13 @@ QJsonObject status_json(const DeviceData &d)
             {"output_mode", d.cur_out_mode},
             {"switch_effect", d.switch_effect},
             {"four_walls", d.mosaic_on != 0},
-            {"output",
-             QJsonObject{{"format", d.out_format},
-                         {"resolution", resolution_text(d)},
-                         {"width", sized.out_res_w},
-                         {"height", sized.out_res_h},
-                         {"rate_hz", d.out_rate_60hz ? 60 : 50},
-                         {"custom_width", d.custom_res_w},
-                         {"custom_height", d.custom_res_h}}}};
+            {"output", QJsonObject{{"format", d.out_format},
+                                   {"resolution", resolution_text(d)},
+                                   {"width", sized.out_res_w},
+                                   {"height", sized.out_res_h},
+                                   {"rate_hz", d.out_rate_60hz ? 60 : 50},
+                                   {"custom_width", d.custom_res_w},
+                                   {"custom_height", d.custom_res_h}}}};
 }
 
 QStringList records_lines(const DeviceData &d)
@@ -189,20 +190,21 @@ QStringList records_lines(const DeviceData &d)
                          .arg(layers_text(md.win_layers))
                          .arg(md.layer_code));
         for (int w = 0; w < kWindowCount; ++w)
-            lines.append(QStringLiteral("M%1 %2 %3 from %4, crop %5, output %6")
-                             .arg(m)
-                             .arg(window_name(w),
-                                  md.win_open[w] ? QStringLiteral("open") : QStringLiteral("closed"),
-                                  card_name(md.win_source[w]), rect_text(md.win_in[w]),
-                                  rect_text(md.win_out[w])));
+            lines.append(
+                QStringLiteral("M%1 %2 %3 from %4, crop %5, output %6")
+                    .arg(m)
+                    .arg(window_name(w),
+                         md.win_open[w] ? QStringLiteral("open") : QStringLiteral("closed"),
+                         card_name(md.win_source[w]), rect_text(md.win_in[w]),
+                         rect_text(md.win_out[w])));
         for (int o = 0; o < kOutputCardCount; ++o)
             for (int p = 0; p < kPortCount; ++p)
-                lines.append(QStringLiteral("M%1 %2 DVI-%3 input %4, output %5")
-                                 .arg(m)
-                                 .arg(output_name(o))
-                                 .arg(p + 1)
-                                 .arg(rect_text(md.led_in_rect[o][p]),
-                                      rect_text(md.led_out_rect[o][p])));
+                lines.append(
+                    QStringLiteral("M%1 %2 DVI-%3 input %4, output %5")
+                        .arg(m)
+                        .arg(output_name(o))
+                        .arg(p + 1)
+                        .arg(rect_text(md.led_in_rect[o][p]), rect_text(md.led_out_rect[o][p])));
     }
     for (int o = 0; o < kOutputCardCount; ++o) {
         lines.append(QStringLiteral("%1 %2").arg(output_name(o), adjust_text(d.out_light[o])));
@@ -274,19 +276,17 @@ QJsonObject records_json(const DeviceData &d)
             QJsonArray q;
             for (int32_t v : d.port_quality[o][p])
                 q.append(v);
-            ports.append(QJsonObject{{"port", QStringLiteral("DVI-%1").arg(p + 1)}, {"quality", q}});
+            ports.append(
+                QJsonObject{{"port", QStringLiteral("DVI-%1").arg(p + 1)}, {"quality", q}});
         }
         QJsonObject out = adjust_json(d.out_light[o]);
         out["output"] = output_name(o);
         out["ports"] = ports;
         outputs.append(out);
     }
-    return {{"status", status_json(d)},
-            {"input_adjust", inputs},
-            {"windows", windows},
-            {"fifth_window_picture", adjust_json(d.win_adjust[4])},
-            {"modes", modes},
-            {"outputs", outputs}};
+    return {{"status", status_json(d)}, {"input_adjust", inputs},
+            {"windows", windows},       {"fifth_window_picture", adjust_json(d.win_adjust[4])},
+            {"modes", modes},           {"outputs", outputs}};
 }
 
 } // namespace cli

@@ -71,7 +71,8 @@ int run_request(const Request &request, Console &console)
                               {"devices", devices},
                               {"done", total - failed},
                               {"failed", failed}};
-        console.plain(QString::fromUtf8(QJsonDocument(doc).toJson(QJsonDocument::Indented)).trimmed());
+        console.plain(
+            QString::fromUtf8(QJsonDocument(doc).toJson(QJsonDocument::Indented)).trimmed());
     } else if (total > 1) {
         console.plain(QStringLiteral("%1: %2 devices, %3 done, %4 failed")
                           .arg(request.name)

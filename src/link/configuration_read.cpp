@@ -48,16 +48,14 @@ QVector<ConfigRead> configuration_reads()
                           return codec::decode_input_card(r, c, d);
                       },
                       QStringLiteral("the input card In%1 request").arg(QChar('A' + card))});
-    reads.append({&proto::kReadWinAdjust, 0, 0,
-                  [](const QByteArray &r, int, DeviceData &d) {
-                      return codec::decode_win_adjust(r, d);
-                  },
-                  QStringLiteral("the window picture values request")});
-    reads.append({&proto::kReadWinBorders, 0, 0,
-                  [](const QByteArray &r, int, DeviceData &d) {
-                      return codec::decode_win_borders(r, d);
-                  },
-                  QStringLiteral("the window borders request")});
+    reads.append(
+        {&proto::kReadWinAdjust, 0, 0,
+         [](const QByteArray &r, int, DeviceData &d) { return codec::decode_win_adjust(r, d); },
+         QStringLiteral("the window picture values request")});
+    reads.append(
+        {&proto::kReadWinBorders, 0, 0,
+         [](const QByteArray &r, int, DeviceData &d) { return codec::decode_win_borders(r, d); },
+         QStringLiteral("the window borders request")});
     for (int mode = 0; mode < kModeCount; ++mode)
         reads.append({&proto::kReadWindows, mode, kWindowsReadPauseMs,
                       [](const QByteArray &r, int m, DeviceData &d) {
