@@ -663,7 +663,7 @@ DeviceLink::Outcome DeviceLink::delayed_ack()
     if (m_ack_length <= 0 || m_rx.size() < m_ack_length)
         return Outcome::NoAnswer;
     return static_cast<uint8_t>(m_rx.at(2)) == proto::kByte2 ? Outcome::Accepted
-                                                               : Outcome::Rejected;
+                                                             : Outcome::Rejected;
 }
 
 void DeviceLink::give_up()
