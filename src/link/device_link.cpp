@@ -256,6 +256,7 @@ qint64 DeviceLink::write_frame(const QByteArray &frame)
     discard_input();
     const uint8_t command = static_cast<uint8_t>(frame.at(5));
     m_pending_reply = command == proto::kCmdRead ? 0 : proto::ack_length(command);
+    m_ack_length = m_pending_reply;
     const qint64 written = d->write(frame);
     // Flushed at once so that the buffer clear of the next send cannot drop it.
     if (transport() == Transport::Serial)
@@ -525,4 +526,23 @@ DeviceLink::Outcome DeviceLink::transmit_short(uint8_t command, uint8_t a, uint8
 {
     return run_transmit(
         command, [&] { return send_short_command(command, a, b); }, wait, busy_wait);
+}
+
+// ---- For callers without a busy dialog ------------------------------------
+
+DeviceLink::Outcome DeviceLink::delayed_ack()
+{
+    take_input();
+    if (m_ack_length <= 0 || m_rx.size() < m_ack_length)
+        return Outcome::NoAnswer;
+    return static_cast<uint8_t>(m_rx.at(2)) == proto::kByte2 ? Outcome::Accepted
+                                                             : Outcome::Rejected;
+}
+
+void DeviceLink::give_up()
+{
+    if (!is_open())
+        return;
+    on_transport_error();
+    close();
 }

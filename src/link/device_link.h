@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "device/device_data.h"
 #include "device/protocol.h"
@@ -128,6 +129,13 @@ public:
                            const std::function<void()> &busy_wait = {});
     // How the last acknowledgement awaited under the bound ended.
     Outcome last_outcome() const { return m_last_outcome; }
+    // After a command paced by a delay: Accepted when its acknowledgement is
+    // in whole with byte 2 = 4, Rejected when whole with another byte 2, else
+    // NoAnswer. The window carries on either way; a script needs to know.
+    Outcome delayed_ack();
+    // Ends every wait at once, as a lost link does, and closes the link: for a
+    // caller whose own time ran out. Nothing further is written.
+    void give_up();
 
     // ---- Direct reads --------------------------------------------------
     // Sends the read request and collects its reply into rx_buf; returns the
@@ -156,6 +164,18 @@ public:
     // device answered at all.
     bool read_back(QSize canvas);
     int status_length() const { return m_status_length; }
+
+    // ---- Everything the configuration file holds -------------------------
+    // Status, mode table, both input cards, window picture values and borders,
+    // then the window and LED rectangles of every mode, decoded into `into`
+    // (reset first, so nothing of an earlier device is left). Stops at the
+    // first read without a whole, decodable reply: `failed` names it.
+    // Progress counts the reads.
+    using Progress = std::function<void(int step, int steps)>;
+    bool read_configuration(DeviceData &into, const Progress &progress = {},
+                            QString *failed = nullptr);
+    // The same, as the 2000 values of the file, leaving the link's records as they are.
+    std::optional<codec::ConfigValues> read_configuration(const Progress &progress = {});
 
     // ---- Import upload chain -------------------------------------------
     // Input block, global block, sixteen mode blocks and the end, each sent
@@ -233,6 +253,8 @@ private:
     QByteArray m_rx;
     // Length of the reply to the last frame written; 0 once it is whole.
     int m_pending_reply = 0;
+    // Length of the acknowledgement of the last command written (0 after a read request).
+    int m_ack_length = 0;
     // The innermost cooperative wait that ends when m_want bytes are in.
     QEventLoop *m_waiter = nullptr;
     int m_want = 0;
