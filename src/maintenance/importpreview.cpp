@@ -68,7 +68,9 @@ void ImportPreview::set_changes(const QVector<codec::ConfigChange> &changes)
         }
         group->setExpanded(true);
     }
+    // The file's column takes what is left.
     ui.changeTree->resizeColumnToContents(kPlaceColumn);
+    ui.changeTree->resizeColumnToContents(kDeviceColumn);
 }
 
 void ImportPreview::set_hint(const QString &hint)
