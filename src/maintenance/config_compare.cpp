@@ -1,4 +1,4 @@
-// The comparison of a configuration file with the device: the fresh read of
+// A configuration file against the device: the fresh read of
 // everything the file holds, the preview before an import and Compare.
 
 #include <QMessageBox>
@@ -103,7 +103,7 @@ bool TesselView::preview_import(const codec::ConfigValues &file, bool compare_on
     if (!device) {
         // A lost link has told the operator already.
         if (active_transport() != Transport::None)
-            QMessageBox::warning(this, pick_text("Hint", "提示"),
+            QMessageBox::warning(this, pick_text("Warning", "警告"),
                                  pick_text("The device did not respond!!", "设备无响应！！"));
         return false;
     }
