@@ -26,6 +26,8 @@
 #include "device/ccwaitdialog.h"
 #include "device/device_data.h"
 #include "device/protocol.h"
+#include "import_preview_answerer.h"
+#include "maintenance/config_diff.h"
 #include "sim_server.h"
 #include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
@@ -127,8 +129,8 @@ void measure_startup(const QString &self, std::vector<Row> &rows)
     rows.push_back(row);
 }
 
-// Times an action; where it waits for the operator first (the file dialog and
-// question box of export and import), the clock starts when the last of those
+// Times an action; where it waits for the operator first (the file dialog of
+// export and import, the import preview), the clock starts when the last of those
 // dialogs closes, so the answerers' polling is not counted as the program's work.
 class AnswerClock : public QObject
 {
@@ -148,7 +150,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Hide &&
-            (qobject_cast<QFileDialog *>(watched) || qobject_cast<QMessageBox *>(watched)))
+            (qobject_cast<QFileDialog *>(watched) || qobject_cast<QMessageBox *>(watched) ||
+             qobject_cast<ImportPreview *>(watched)))
             m_answered_at = m_clock.elapsed();
         return false;
     }
@@ -220,11 +223,25 @@ public:
         return QFile::exists(file_path()) && m_view.isEnabled() && !(busy && busy->isVisible());
     }
 
-    // The whole import of the last export, to the end of the read-back.
+    // What the import preview does before it shows: read every value of the
+    // file from the device and compare it with the last export.
+    bool compare_file()
+    {
+        QFile file(file_path());
+        const std::optional<codec::ConfigValues> device = m_view.read_configuration();
+        if (!device || !file.open(QIODevice::ReadOnly))
+            return false;
+        ImportPreview preview(true, &m_view);
+        preview.set_changes(codec::compare_config(*device, codec::read_config_file(file.readAll())));
+        return true;
+    }
+
+    // The whole import of the last export, from the preview to the end of the read-back.
     bool import_file()
     {
         FileDialogAnswerer files(file_path());
         ModalAnswerer boxes(QMessageBox::Yes);
+        PreviewAnswerer preview(true);
         m_view.form().importBtn->click();
         QEventLoop loop;
         QTimer poll;
@@ -235,8 +252,9 @@ public:
         QTimer::singleShot(120000, &loop, &QEventLoop::quit);
         poll.start(5);
         loop.exec();
-        // Only the question: a warning would mean the device was not heard.
-        return boxes.texts.size() == 1 && !m_view.busy_dialog() && m_view.isEnabled();
+        // No box at all: a warning would mean the device was not heard.
+        return preview.seen.size() == 1 && boxes.texts.isEmpty() && !m_view.busy_dialog() &&
+               m_view.isEnabled();
     }
 
     bool has_serial() const { return !m_pty.isEmpty(); }
@@ -320,6 +338,16 @@ void measure_links(Bench &bench, std::vector<Row> &rows)
                         kModeCount * (kExportWindowsPauseMs + wait(proto::kReadWindows) +
                                       kExportLedPauseMs + wait(proto::kReadLedRects)),
                         median(repeat(kLongRuns, [&] { return bench.export_file(); })),
+                        {},
+                        kNoTarget,
+                        kLongRuns});
+
+        rows.push_back({QStringLiteral("import preview reads and comparison, %1").arg(link),
+                        wait(proto::kReadStatusInput) + wait(proto::kReadModeTable) +
+                            2 * wait(proto::kReadInputCard) + wait(proto::kReadWinAdjust) +
+                            wait(proto::kReadWinBorders) +
+                            kModeCount * (wait(proto::kReadWindows) + wait(proto::kReadLedRects)),
+                        median(repeat(kLongRuns, [&] { return bench.compare_file(); })),
                         {},
                         kNoTarget,
                         kLongRuns});

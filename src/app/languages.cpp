@@ -164,6 +164,7 @@ void TesselView::apply_texts()
     ui.comboBox->setCurrentIndex(0);
     ui.label_4->setText(pick("Switch Effect", "切换效果"));
     apply_layout_texts();
+    apply_preview_texts();
 
     set_connect_button_text();
     set_output_texts();

@@ -60,6 +60,7 @@ TesselView::TesselView(QWidget *parent)
     // Topic wiring of the same step (layout, outputs, maintenance) follows here.
     connect(ui.initdevBtn, &QPushButton::clicked, this, &TesselView::clicked_init_dev_btn);
     connect(ui.importBtn, &QPushButton::clicked, this, &TesselView::clicked_import_btn);
+    connect(ui.compareBtn, &QPushButton::clicked, this, &TesselView::clicked_compare_btn);
     connect(ui.exportBtn, &QPushButton::clicked, this, &TesselView::clicked_export_btn);
     connect(ui.pushBtn_LD, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_LD);
     setup_layout_page();

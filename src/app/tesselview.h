@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "device/ccwaitdialog.h"
 #include "device/device_data.h"
@@ -341,6 +342,7 @@ public slots:
 public slots:
     void clicked_export_btn();
     void clicked_import_btn();
+    void clicked_compare_btn();
     void clicked_init_dev_btn();
 
 public:
@@ -351,6 +353,19 @@ public:
     // Copies the file's values into the records; keeps the file's resolution pending.
     void parse_import(const codec::ConfigValues &values);
     void show_resolution_hint(int format);
+    static QString resolution_hint_text(const codec::ImportPending &pending);
+    // Asks for a configuration file and reads it as the import does; nothing
+    // when the dialog is cancelled or the file cannot be opened.
+    std::optional<codec::ConfigValues> read_import_file(const QString &caption);
+    // Reads every value the configuration file holds from the device, with the
+    // step and the number of steps; nothing when a read goes unanswered. The
+    // records are left alone.
+    std::optional<codec::ConfigValues>
+    read_configuration(const std::function<void(int step, int steps)> &progress = {});
+    // Reads the device, compares it with the file and shows the preview; true
+    // when the operator chose Import (never in compare_only).
+    bool preview_import(const codec::ConfigValues &file, bool compare_only);
+    void apply_preview_texts();
     // Steps of the upload chain; the reply engines send all but the first.
     bool upload_input_block();
     bool upload_global_block();
