@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #ifdef Q_OS_UNIX
@@ -163,7 +164,8 @@ bool SimServer::set_reply_log_file(const QString &path)
 
 qint64 SimServer::line_ns(qint64 bytes) const
 {
-    return baud_ > 0 ? qint64(double(bytes) * 1e10 / baud_) : 0;
+    // Rounded up, so that bytes_in(line_ns(n)) is never less than n.
+    return baud_ > 0 ? qint64(std::ceil(double(bytes) * 1e10 / baud_)) : 0;
 }
 
 qint64 SimServer::bytes_in(qint64 ns) const
