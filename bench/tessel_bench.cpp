@@ -709,7 +709,7 @@ int main(int argc, char *argv[])
         if (fast_here || mode == QLatin1String("fast"))
             text += fast_table(measure_mode(sim, false), &all_met);
         if (!fast_here)
-            text += QStringLiteral("This build has no fullTimingBox and so no fast replies%1.\n")
+            text += QStringLiteral("\nThis build has no fullTimingBox and so no fast replies%1.\n")
                         .arg(mode == QLatin1String("fast")
                                  ? QStringLiteral(": the lines above ran with the specified waits")
                                  : QStringLiteral(": not measured"));
