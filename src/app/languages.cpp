@@ -84,6 +84,7 @@ void TesselView::apply_texts()
         {ui.devlabel, "Port", "端口号"},
         {ui.getBtn, "Getting", "获取"},
         {ui.dev_no, "Device ID", "设备号"},
+        {ui.fullTimingBox, "Full protocol timing", "完整协议时序"},
 
         // Video input page
         {ui.inASBox, "Input card: InA signal selection", "输入卡：InA信号切换"},
@@ -165,6 +166,7 @@ void TesselView::apply_texts()
 
     set_connect_button_text();
     set_output_texts();
+    apply_coverage_texts();
 }
 
 void TesselView::select_chinese()

@@ -45,8 +45,12 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.cmclBtn, &QPushButton::clicked, this, &TesselView::connectSetBtn);
     connect(ui.winsetBtn, &QPushButton::clicked, this, &TesselView::wins_set_clicked);
     connect(ui.outBtn, &QPushButton::clicked, this, &TesselView::output_card_set);
-    connect(&m_serial, &QSerialPort::readyRead, this, &TesselView::revData);
-    connect(&m_socket, &QTcpSocket::readyRead, this, &TesselView::readDataSocket);
+    // The link runs both reply engines on its transports' readyRead.
+    connect(&m_link, &DeviceLink::reply_accepted, this, &TesselView::on_reply_accepted);
+    connect(&m_link, &DeviceLink::bound_expired, this, &TesselView::on_busy_bound_expired);
+    connect(&m_link, &DeviceLink::link_lost, this, &TesselView::on_link_lost);
+    connect(&m_link, &DeviceLink::upload_step, this, &TesselView::show_import_step);
+    connect(ui.fullTimingBox, &QCheckBox::toggled, this, &TesselView::set_full_timing);
     connect(ui.cradioBtn, &QRadioButton::clicked, this, &TesselView::select_chinese);
     connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);
     connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
@@ -57,10 +61,6 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.exportBtn, &QPushButton::clicked, this, &TesselView::clicked_export_btn);
     connect(ui.pushBtn_LD, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_LD);
     setup_layout_page();
-
-    m_busy_bound.setSingleShot(true);
-    m_busy_bound.setTimerType(Qt::PreciseTimer);
-    connect(&m_busy_bound, &QTimer::timeout, this, &TesselView::on_busy_bound_expired);
 
     ui.lineEdit_port->setEnabled(false);
 
@@ -85,9 +85,6 @@ TesselView::TesselView(QWidget *parent)
                         ui.radio_5, ui.radio_6, ui.radio_7};
     ui.radio_1->setChecked(true);
 
-    m_readback_index = -1;
-    m_status_length = 0;
-
     ui.cradioBtn->setChecked(true);
     apply_texts();
 
@@ -101,6 +98,7 @@ TesselView::TesselView(QWidget *parent)
     // input indicator lists (input topic) come last.
     setup_led_page();
     setup_mosaic_editor();
+    setup_coverage();
     build_indicator_lists();
 }
 
@@ -109,6 +107,11 @@ TesselView::~TesselView() = default;
 void TesselView::set_port_text(const QString &port)
 {
     ui.lineEdit_port->setText(port);
+}
+
+void TesselView::set_address_text(const QString &address)
+{
+    m_ip_editor->setText(address);
 }
 
 void TesselView::add_extra_serial_port(const QString &path)

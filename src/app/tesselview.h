@@ -2,10 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSerialPort>
 #include <QSettings>
-#include <QTcpSocket>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -17,11 +14,14 @@
 #include "output/imagequality.h"
 #include "output/light.h"
 #include "output/mosaic/mosaic.h"
+#include "output/wall_coverage.h"
 #include "input/pipclass.h"
+#include "link/device_link.h"
 #include "layout/copymode.h"
 #include "layout/mulattribute.h"
 #include "layout/trimmingdlg.h"
 #include "ui_tesselview.h"
+#include "widgets/dialog_fields.h"
 
 class QIPLineEdit;
 class QPushButton;
@@ -33,7 +33,8 @@ class QTreeWidgetItem;
 class cled;
 class itemBox;
 
-// How a command waits once its frame has been written in full.
+// How a command waits once its frame has been written in full: the link's
+// wait and what the window does meanwhile.
 struct TxWait {
     int code = 0;                   // expected-reply code set after a full write
     int delay_ms = 0;               // cooperative delay (when there is no busy text)
@@ -100,16 +101,19 @@ public:
 
     // Options for testing and trying the program.
     void set_port_text(const QString &port);
+    void set_address_text(const QString &address);
     void add_extra_serial_port(const QString &path);
 
-    // Link (device/)
-    enum class Transport { None, Serial, Network };
+    // Link (device/): every member below delegates to the link.
+    using Transport = DeviceLink::Transport;
+    DeviceLink &link() { return m_link; }
     // The serial port when it is open, else the socket when it is open.
-    Transport active_transport() const;
+    Transport active_transport() const { return m_link.transport(); }
 
-    // The one transmit procedure of every command: disable the window, write the
-    // frame, set the expected-reply code only after a full write, wait (delay or
-    // modal busy dialog), enable the window. True when the whole frame was written.
+    // The link's transmit routine with the window's part: disable the window,
+    // write the frame, set the expected-reply code only after a full write, wait
+    // (delay or modal busy dialog), enable the window. True when the whole frame
+    // was written.
     bool transmit(uint8_t command, const QByteArray &payload, const TxWait &wait);
     bool transmit_short(uint8_t command, uint8_t a, uint8_t b, const TxWait &wait);
 
@@ -126,7 +130,7 @@ public:
     bool refresh_status();
     void read_input_cards();
     void close_link();
-    int status_length() const { return m_status_length; }
+    int status_length() const { return m_link.status_length(); }
 
     // Busy dialog: run modally until the reply engine closes it or the bound runs out.
     void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
@@ -135,8 +139,8 @@ public:
     void close_busy_dialog();
     CCWaitDialog *busy_dialog() const { return m_busy_dialog; }
     // The bound on an awaited acknowledgement; tests shorten it.
-    void set_busy_bound_ms(int ms) { m_busy_bound_ms = ms; }
-    int busy_bound_ms() const { return m_busy_bound_ms; }
+    void set_busy_bound_ms(int ms) { m_link.set_bound_ms(ms); }
+    int busy_bound_ms() const { return m_link.bound_ms(); }
     void arm_busy_bound();
 
     // Page switching (app/)
@@ -201,8 +205,8 @@ public:
     QIPLineEdit *ip_editor() const { return m_ip_editor; }
     Ui::TesselViewClass &form() { return ui; }
     mosaic &mosaic_dialog() { return m_mosaic; }
-    QSerialPort &serial_port() { return m_serial; }
-    QTcpSocket &socket() { return m_socket; }
+    QSerialPort &serial_port() { return m_link.serial_port(); }
+    QTcpSocket &socket() { return m_link.socket(); }
 
     // ---- Outputs and LED walls (output/) ----
     // The wall of each unit screen (led_screen) lives in the settings file,
@@ -218,6 +222,13 @@ public:
     void show_led_fields();
     void refresh_output_preview();
     void set_output_texts();
+    // Coverage map and the question before a unit change (output/coverage_page.cpp).
+    WallCoverage &coverage_dialog() { return m_coverage; }
+    void refresh_coverage();
+    void apply_coverage_texts();
+    // True when the unit of (card, port) may become `unit` on `wall`: the
+    // change opens no new gap or overlap, or the operator says send anyway.
+    bool confirm_unit_change(QWidget *parent, int card, int port, const DevRect &unit, int wall);
 
 public slots:
     // ---- Outputs and LED walls (output/) ----
@@ -245,6 +256,7 @@ public slots:
     void clicked_pushBtn_LD();
     void set_outA_outB_LD();
     void clicked_fast_splicing_btn();
+    void clicked_coverage_btn();
 
 public slots:
     void connectSeralPort();
@@ -323,9 +335,13 @@ public:
     bool upload_mode_block(int mode);
     bool upload_finish();
     void send_device_init();
+    // Asks before an action that cannot be taken back: "Reminder", Yes and No.
+    bool confirm(const QString &text, bool question_icon = false);
+    // After a resolution change or an initialization the device restarts: the
+    // program lets go of it, forgets the walls of the units and says so.
+    void release_for_restart();
 
 private:
-    void upload_next_mode_block();
     void finish_import();
     void show_import_step(int step);
 
@@ -381,11 +397,14 @@ private:
     void show_connect_failed();
     void read_settings();
     void write_settings();
-    void run_engine_action(const proto::EngineCase &c);
+    // What the pages do once an engine accepted the acknowledgement of `code`.
+    void on_reply_accepted(int code);
     void on_busy_bound_expired();
-    QByteArray take_socket_block();
-    qint64 write_to_link(const char *data, int length);
-    bool run_transmit(const std::function<bool()> &send, const TxWait &wait);
+    void on_link_lost();
+    void set_full_timing(bool on);
+    bool run_transmit(const std::function<DeviceLink::Outcome(const LinkWait &,
+                                                              const std::function<void()> &)> &send,
+                      const TxWait &wait);
     // Layout helpers (layout/)
     void clicked_mode_btn(int mode);
     void move_window_layer(int win_id, bool to_top);
@@ -400,12 +419,17 @@ private:
     void setup_output_dialogs();
     // Fast mosaic editor (output/mosaic/)
     void setup_mosaic_editor();
+    void setup_coverage();
     void setup_output_page_for_mode();
     void fill_resolution_lists();
     void read_led_sizes();
     void send_resolution_follow_up();
     void highlight_out_mode_button(int mode);
     void highlight_out_port_button();
+    // The manual port rectangle edits and the unit screen edits.
+    RectEdits manual_input_edits() const;
+    RectEdits manual_output_edits() const;
+    RectEdits unit_edits() const { return {ui.inxEdit, ui.inyEdit, ui.inwEdit, ui.inhEdit}; }
 
     // Video input page (input/)
     void wire_input_page();
@@ -424,7 +448,7 @@ private:
 
     // Members in construction order.
     Ui::TesselViewClass ui;
-    QSerialPort m_serial;
+    DeviceLink m_link;
     QList<cled *> m_canvases;
     // The dialogs are owned as members but have no parent widget, so that their
     // object names never mix with the main window's form.
@@ -436,19 +460,17 @@ private:
     QList<QPushButton *> m_out_mode_buttons;
     pipclass m_pip_dialog; // top-level: no parent widget
     ImageQuality m_image_quality{this};
-    int m_readback_index = -1;
     light m_light{this};
-    int m_status_length = 0;
     int m_import_format = 0;
     int m_import_custom_w = 0;
     int m_import_custom_h = 0;
     std::unique_ptr<QSettings> m_settings;
     QIPLineEdit *m_ip_editor = nullptr;
-    QTcpSocket m_socket;
     copymode m_copy_mul;
     copymode m_copy_out;
     QList<QRadioButton *> m_device_buttons;
     mosaic m_mosaic{this};
+    WallCoverage m_coverage{this};
     // Connector radio buttons of InA..InD, in indicator order, and all twelve.
     QList<QRadioButton *> m_in_a_list;
     QList<QRadioButton *> m_in_b_list;
@@ -464,6 +486,4 @@ private:
 
     QStringList m_extra_serial_ports;
     QString m_last_port_name;
-    QTimer m_busy_bound;
-    int m_busy_bound_ms = proto::kBusyBoundMs;
 };

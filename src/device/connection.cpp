@@ -1,9 +1,7 @@
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSerialPortInfo>
-#include <QTimer>
 
 #include "app/tesselview.h"
 #include "device/device_data.h"
@@ -11,14 +9,19 @@
 
 namespace {
 
-constexpr int kConnectTimeoutMs = 5000;
-constexpr qint32 kBaudRate = 115200;
-
 const QString kGroup = QStringLiteral("SerialPort");
 const QString kKeyPortNumber = QStringLiteral("COM");
 const QString kKeySerialChosen = QStringLiteral("SeralFlag");
 const QString kKeyAddress = QStringLiteral("IP");
 const QString kKeyPortName = QStringLiteral("PortName");
+const QString kKeyFullTiming = QStringLiteral("FullTiming");
+
+// Only a flag written as true counts: a damaged value reads like a missing one.
+bool read_flag(const QSettings &settings, const QString &key)
+{
+    const QString value = settings.value(key).toString().trimmed().toLower();
+    return value == QLatin1String("true") || value == QLatin1String("1");
+}
 
 // "COM12" gives 12; a name not of that form gives 0.
 int port_number_of(const QString &name)
@@ -41,22 +44,6 @@ QString normalized_address(const QString &text)
     return parts.join(QLatin1Char('.'));
 }
 
-// Waits in a nested loop (not a blocking call) until the socket connects or fails.
-bool wait_connected(QTcpSocket &socket, int timeout_ms)
-{
-    if (socket.state() == QAbstractSocket::ConnectedState)
-        return true;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
-    QObject::connect(&socket, &QAbstractSocket::errorOccurred, &loop, &QEventLoop::quit);
-    timer.start(timeout_ms);
-    loop.exec();
-    return socket.state() == QAbstractSocket::ConnectedState;
-}
-
 } // namespace
 
 void TesselView::read_settings()
@@ -64,12 +51,14 @@ void TesselView::read_settings()
     m_settings->sync();
     m_settings->beginGroup(kGroup);
     device_data.serial_port_no = m_settings->value(kKeyPortNumber, 0).toInt();
-    // Only a flag written as true counts: a damaged value reads like a missing one.
-    const QString chosen = m_settings->value(kKeySerialChosen).toString().trimmed().toLower();
-    device_data.serial_chosen = chosen == QLatin1String("true") || chosen == QLatin1String("1");
+    device_data.serial_chosen = read_flag(*m_settings, kKeySerialChosen);
     device_data.device_ip = m_settings->value(kKeyAddress, QString()).toString();
     m_last_port_name = m_settings->value(kKeyPortName, QString()).toString();
+    const bool full_timing = read_flag(*m_settings, kKeyFullTiming);
     m_settings->endGroup();
+    m_link.set_full_timing(full_timing);
+    const QSignalBlocker quiet(ui.fullTimingBox);
+    ui.fullTimingBox->setChecked(full_timing);
 }
 
 void TesselView::write_settings()
@@ -80,7 +69,17 @@ void TesselView::write_settings()
     m_settings->setValue(kKeySerialChosen, device_data.serial_chosen == 1);
     m_settings->setValue(kKeyAddress, device_data.device_ip);
     m_settings->setValue(kKeyPortName, m_last_port_name);
+    m_settings->setValue(kKeyFullTiming, m_link.full_timing());
     m_settings->endGroup();
+    m_settings->sync();
+}
+
+// Kept at once: the choice holds for the next command, and for the next start.
+void TesselView::set_full_timing(bool on)
+{
+    m_link.set_full_timing(on);
+    QDir().mkpath(QFileInfo(m_settings->fileName()).absolutePath());
+    m_settings->setValue(kGroup + QLatin1Char('/') + kKeyFullTiming, on);
     m_settings->sync();
 }
 
@@ -133,62 +132,43 @@ bool TesselView::open_link()
         return false;
     };
     setEnabled(false);
+    // The checked device number; it becomes device_id only with an open link.
+    int id = device_data.device_id;
+    for (int i = 0; i < m_device_buttons.size(); ++i) {
+        if (m_device_buttons[i]->isChecked())
+            id = i + 1;
+    }
     if (ui.serialradioBtn->isChecked()) {
-        m_serial.setPortName(ui.serialBox->currentText());
-        m_serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
-        m_serial.setDataBits(QSerialPort::Data8);
-        m_serial.setFlowControl(QSerialPort::NoFlowControl);
-        m_serial.setParity(QSerialPort::NoParity);
-        m_serial.setStopBits(QSerialPort::OneStop);
-        if (!m_serial.open(QIODevice::ReadWrite))
+        if (!m_link.open_serial(ui.serialBox->currentText(), id))
             return fail();
-        device_data.serial_open = 1;
-        device_data.net_open = 0;
         device_data.serial_chosen = 1;
         device_data.serial_port_no = port_number_of(ui.serialBox->currentText());
         m_last_port_name = ui.serialBox->currentText();
     } else {
-        m_socket.abort();
         const quint16 port = static_cast<quint16>(ui.lineEdit_port->text().toInt(nullptr, 10));
         const QString host = normalized_address(m_ip_editor->text());
-        m_socket.connectToHost(host, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-        if (!wait_connected(m_socket, kConnectTimeoutMs)) {
-            m_socket.abort();
+        if (!m_link.open_network(host, port, id))
             return fail();
-        }
-        device_data.serial_open = 0;
-        device_data.net_open = 1;
         device_data.serial_chosen = 0;
         device_data.device_ip = host;
     }
     write_settings();
 
-    for (int i = 0; i < m_device_buttons.size(); ++i) {
-        if (m_device_buttons[i]->isChecked())
-            device_data.device_id = i + 1;
-    }
-
     load_device_state();
-    if (m_status_length == 0) {
+    const bool answered = m_link.status_length() != 0;
+    if (!answered) {
         close_link();
         show_connect_failed();
     }
     setEnabled(true);
-    return m_status_length != 0;
+    return answered;
 }
 
 void TesselView::close_link()
 {
-    if (device_data.serial_open) {
-        device_data.serial_open = 0;
-        device_data.net_open = 0;
+    if (m_link.is_open()) {
         close_all_items();
-        m_serial.close();
-    } else if (device_data.net_open) {
-        device_data.serial_open = 0;
-        device_data.net_open = 0;
-        close_all_items();
-        m_socket.close(); // unlike abort(), sends what is still queued
+        m_link.close();
     }
     highlight_page_button(kButtonCommunication);
     set_connect_button_text();

@@ -20,6 +20,26 @@ constexpr EngineCase kEngineCases[] = {
 
 } // namespace
 
+int ack_length(int command)
+{
+    switch (command) {
+    case kCmdPipOnOff:
+        return kAckPip;
+    case kCmdCustomResolution:
+        return kAckCustomResolution;
+    case kCmdPresetResolution:
+        return kAckPresetResolution;
+    case kCmdImportInput:
+        return kAckImportInput;
+    case kCmdImportGlobal:
+        return kAckImportGlobal;
+    case kCmdImportMode:
+        return kAckImportMode;
+    default:
+        return kAckShort;
+    }
+}
+
 const EngineCase *engine_case(int code)
 {
     for (const EngineCase &c : kEngineCases) {

@@ -133,6 +133,10 @@ constexpr int kAckImportInput = 46;
 constexpr int kAckImportGlobal = 281;
 constexpr int kAckImportMode = 201;
 
+// Length of the acknowledgement the device sends for a write command: the
+// reply the program reads for it, whether an engine reads it or not.
+int ack_length(int command);
+
 // One direct read: what is asked, how long its reply is and how long to wait.
 struct ReadSpec {
     uint8_t selector;

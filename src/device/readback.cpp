@@ -5,25 +5,11 @@
 void TesselView::load_device_state()
 {
     close_all_items();
-    device_data.reset_device_data();
-    device_data.load_default_layouts();
-
-    m_status_length = direct_read(proto::kReadStatusBoot, 0);
-    if (m_status_length != proto::kStatusReplyLength)
+    // The link reads and decodes; the page shows what came. A read-back that
+    // stopped before the mode table leaves the pages as they are.
+    if (!m_link.read_back(QSize(ui.frame->width(), ui.frame->height())))
         return;
-    codec::decode_status(rx_reply(), device_data);
-
-    if (direct_read(proto::kReadModeTable, 0) != proto::kModeTableReplyLength)
-        return;
-    codec::decode_mode_table(rx_reply(), device_data);
-
-    // Selecting the resolution row also sets the output size the defaults use.
     fill_resolution_lists();
-    codec::derive_led_defaults(device_data);
-
-    const int mode = device_data.cur_mul_mode;
-    if (direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) == proto::kWindowsReplyLength)
-        codec::decode_windows(rx_reply(), mode, ui.frame->width(), ui.frame->height(), device_data);
     rebuild_layout_page();
 
     highlight_page_button(kButtonMultiWindow);

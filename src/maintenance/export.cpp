@@ -9,7 +9,8 @@
 
 namespace {
 
-// Paces the direct reads so the device is never asked faster than it answers.
+// Paces the direct reads so the device is never asked faster than it answers;
+// with fast replies a pause after a whole reply costs nothing.
 constexpr int kWindowsReadPauseMs = 200;
 constexpr int kLedReadPauseMs = 300;
 constexpr int kExportSteps = 2 * kModeCount;
@@ -22,7 +23,7 @@ void TesselView::clicked_export_btn()
         return;
     // A name typed without ".txt" gets it before the overwrite question, so the
     // backup shows in the import dialog's filter and no other backup is replaced unasked.
-    QFileDialog dialog(this, QStringLiteral("Export File"), tessel_app_dir(),
+    QFileDialog dialog(this, QStringLiteral("Export File"), tessel_files_dir(),
                        QStringLiteral("Files(*.txt)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -53,7 +54,7 @@ void TesselView::prepare_export()
     };
     for (int mode = 0; mode < kModeCount; ++mode) {
         next_step();
-        device_data.delay(kWindowsReadPauseMs);
+        m_link.pause(kWindowsReadPauseMs);
         if (direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) ==
             proto::kWindowsReplyLength)
             codec::decode_windows(rx_reply(), mode, ui.frame->width(), ui.frame->height(),
@@ -61,7 +62,7 @@ void TesselView::prepare_export()
     }
     for (int mode = 0; mode < kModeCount; ++mode) {
         next_step();
-        device_data.delay(kLedReadPauseMs);
+        m_link.pause(kLedReadPauseMs);
         if (direct_read(proto::kReadLedRects, static_cast<uint8_t>(mode)) ==
             proto::kLedRectsReplyLength)
             codec::decode_led_rects(rx_reply(), mode, device_data);

@@ -35,7 +35,7 @@ void TesselView::clicked_import_btn()
     if (active_transport() == Transport::None)
         return;
     const QString name = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Import File"), tessel_app_dir(), QStringLiteral("Files(*.txt)"));
+        this, QStringLiteral("Import File"), tessel_files_dir(), QStringLiteral("Files(*.txt)"));
     if (name.isEmpty())
         return;
     QFile file(name);
@@ -60,9 +60,7 @@ void TesselView::clicked_import_btn()
         return;
     }
     show_busy_dialog(pick_text("Importing data, please wait.....", "正在导入数据，请稍后。。。"));
-    // Armed before the first step: a block that never leaves ends at the bound too.
-    arm_busy_bound();
-    upload_input_block();
+    m_link.start_upload();
 }
 
 void TesselView::parse_import(const codec::ConfigValues &values)

@@ -1,58 +1,33 @@
 #include "app/tesselview.h"
 #include "device/device_data.h"
 
-namespace {
-
-// Input block, global block, sixteen mode blocks, end.
-constexpr int kStepInput = 1;
-constexpr int kStepGlobal = 2;
-constexpr int kStepFirstMode = 3;
-constexpr int kImportSteps = kStepFirstMode + kModeCount;
-
-} // namespace
+// The link sends the blocks and follows each accepted one with the next; the
+// page shows the step and reads the device back at the end.
 
 void TesselView::show_import_step(int step)
 {
     if (m_busy_dialog)
-        m_busy_dialog->set_progress(step, kImportSteps);
+        m_busy_dialog->set_progress(step, DeviceLink::kUploadSteps);
 }
 
 bool TesselView::upload_input_block()
 {
-    show_import_step(kStepInput);
-    return transmit(proto::kCmdImportInput, codec::upload_input_payload(device_data),
-                    TxWait::chain_step(proto::kWaitImportInput));
+    return m_link.upload_input_block();
 }
 
 bool TesselView::upload_global_block()
 {
-    show_import_step(kStepGlobal);
-    return transmit(proto::kCmdImportGlobal, codec::upload_global_payload(device_data),
-                    TxWait::chain_step(proto::kWaitImportGlobal));
+    return m_link.upload_global_block();
 }
 
 bool TesselView::upload_mode_block(int mode)
 {
-    show_import_step(kStepFirstMode + mode);
-    return transmit(proto::kCmdImportMode, codec::upload_mode_payload(device_data, mode),
-                    TxWait::chain_step(proto::kWaitImportMode));
+    return m_link.upload_mode_block(mode);
 }
 
 bool TesselView::upload_finish()
 {
-    show_import_step(kImportSteps);
-    return transmit(proto::kCmdImportEnd, {}, TxWait::chain_step(proto::kWaitImportEnd));
-}
-
-void TesselView::upload_next_mode_block()
-{
-    if (m_readback_index != kModeCount - 1) {
-        ++m_readback_index;
-        upload_mode_block(m_readback_index);
-    } else {
-        m_readback_index = 0;
-        upload_finish();
-    }
+    return m_link.upload_finish();
 }
 
 void TesselView::finish_import()
