@@ -38,12 +38,15 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/tesselview.h"
 #include "device/ccwaitdialog.h"
 #include "device/device_data.h"
 #include "device/protocol.h"
+#include "import_preview_answerer.h"
+#include "maintenance/config_diff.h"
 #include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
 #include "widgets/qiplineedit.h"
@@ -259,8 +262,8 @@ bool wait_until(const std::function<bool()> &done)
     return done();
 }
 
-// Times an action; where it waits for the operator first (the file dialog and
-// question box of export and import), the clock starts when the last of those
+// Times an action; where it waits for the operator first (the file dialog of
+// export and import, the import preview), the clock starts when the last of those
 // dialogs closes, so the answerers' polling is not counted as the program's work.
 class AnswerClock : public QObject
 {
@@ -280,7 +283,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Hide &&
-            (qobject_cast<QFileDialog *>(watched) || qobject_cast<QMessageBox *>(watched)))
+            (qobject_cast<QFileDialog *>(watched) || qobject_cast<QMessageBox *>(watched) ||
+             qobject_cast<ImportPreview *>(watched)))
             m_answered_at = m_clock.elapsed();
         return false;
     }
@@ -369,23 +373,40 @@ public:
         return outcome(wait_until([&] { return QFile::exists(file_path()) && idle(); }), boxes);
     }
 
-    // The whole import of the last export, to the end of the read-back.
+    // What the import preview does before it shows: read every value of the
+    // file from the device and compare it with the last export.
+    QString compare_file()
+    {
+        QFile file(file_path());
+        const std::optional<codec::ConfigValues> device = m_view->read_configuration();
+        if (!device)
+            return QStringLiteral("the device's configuration was not read");
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("no export to compare with");
+        ImportPreview preview(true, m_view.get());
+        preview.set_changes(
+            codec::compare_config(*device, codec::read_config_file(file.readAll())));
+        return QString();
+    }
+
+    // The whole import of the last export, from the preview to the end of the
+    // read-back.
     QString import_file()
     {
         FileDialogAnswerer files(file_path());
         ModalAnswerer boxes(QMessageBox::Yes);
+        PreviewAnswerer preview(true);
         m_view->form().importBtn->click();
-        return outcome(wait_until([&] { return idle(); }), boxes, 1);
+        const QString why = outcome(wait_until([&] { return idle(); }), boxes);
+        return why.isEmpty() && preview.seen.size() != 1 ? QStringLiteral("no preview shown") : why;
     }
 
 private:
-    // Reached the end, and no message box came but the expected questions.
-    static QString outcome(bool reached, const ModalAnswerer &boxes, int questions = 0)
+    // Reached the end, and no message box came.
+    static QString outcome(bool reached, const ModalAnswerer &boxes)
     {
-        if (boxes.texts.size() > questions)
-            return QStringLiteral("\"%1\"").arg(boxes.texts.mid(questions).join("\", \""));
-        if (boxes.texts.size() < questions)
-            return QStringLiteral("no question asked");
+        if (!boxes.texts.isEmpty())
+            return QStringLiteral("\"%1\"").arg(boxes.texts.join("\", \""));
         return reached ? QString()
                        : QStringLiteral("no end within %1 s").arg(kActionLimitMs / 1000);
     }
@@ -493,6 +514,14 @@ void measure_links(Bench &bench, SimProcess &sim, bool full_timing, std::vector<
         row.floor_ms = kModeCount * (kExportWindowsPauseMs + wait(proto::kReadWindows) +
                                      kExportLedPauseMs + wait(proto::kReadLedRects));
         row.target_ms = 1000;
+        rows.push_back(row);
+
+        row = measured(QStringLiteral("import preview reads and comparison, %1").arg(link),
+                       long_count, sim, [&] { return bench.compare_file(); });
+        row.floor_ms = wait(proto::kReadStatusInput) + wait(proto::kReadModeTable) +
+                       2 * wait(proto::kReadInputCard) + wait(proto::kReadWinAdjust) +
+                       wait(proto::kReadWinBorders) +
+                       kModeCount * (wait(proto::kReadWindows) + wait(proto::kReadLedRects));
         rows.push_back(row);
 
         // The serial engine reads each acknowledgement after its fixed wait.

@@ -13,11 +13,13 @@
 
 #include "app/tesselview.h"
 #include "device/device_data.h"
+#include "import_preview_answerer.h"
 #include "maintenance/maintenance_codec.h"
 #include "sim_server.h"
 #include "support/file_dialog_answerer.h"
 #include "support/link_setup.h"
 #include "support/modal_answerer.h"
+#include "support/sim_process.h"
 #include "support/sim_session.h"
 
 namespace {
@@ -129,8 +131,11 @@ const Chain kChains[] = {
 };
 // clang-format on
 
+// The reads of the import preview, which come before the chain's first frame.
+constexpr int kPreviewReads = 38;
+
 // Imports a file that holds the records as they stand, which passes the
-// resolution check, answering the question with Yes.
+// resolution check, answering the preview with Import.
 bool start_import(SimSession &s)
 {
     QFile file(s.path(QStringLiteral("import.txt")));
@@ -139,30 +144,9 @@ bool start_import(SimSession &s)
     file.write(codec::write_config_file(codec::export_values(device_data)));
     file.close();
     FileDialogAnswerer files(file.fileName());
+    PreviewAnswerer preview(true);
     QTest::mouseClick(s.view->form().importBtn, Qt::LeftButton);
-    return true;
-}
-
-// Starts tessel-sim as a process of its own on both links; false when it
-// does not tell its port and pseudo-terminal in time.
-bool start_process(QProcess &device, const QStringList &extra, quint16 &port, QString &pty)
-{
-    device.start(QStringLiteral(TESSEL_SIM_PATH),
-                 QStringList{"--tcp-port", "0", "--serial"} + extra);
-    QElapsedTimer started;
-    started.start();
-    while ((port == 0 || pty.isEmpty()) && started.elapsed() < 10000) {
-        if (!device.canReadLine()) {
-            device.waitForReadyRead(500);
-            continue;
-        }
-        const QString line = QString::fromUtf8(device.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("tcp ")))
-            port = quint16(line.section(QLatin1Char(':'), -1).toUInt());
-        else if (line.startsWith(QLatin1String("serial ")))
-            pty = line.section(QLatin1Char(' '), 1, 1);
-    }
-    return port != 0 && !pty.isEmpty();
+    return preview.seen.size() == 1;
 }
 
 } // namespace
@@ -240,7 +224,8 @@ void TestFaults::acknowledgements()
     QVERIFY(m_s.connect_link());
     inject(m_s.sim->faults(), fault, faulted.command);
     if (fault == HangUp)
-        m_s.sim->faults().drop_after_frames = m_s.sim->frame_log().size() + sent;
+        m_s.sim->faults().drop_after_frames =
+            m_s.sim->frame_log().size() + sent + (import ? kPreviewReads : 0);
     m_s.sim->clear_frame_log();
     // A record that only a reset would bring back to its default layout.
     device_data.mode_data[2].win_out[1] = DevRect{1, 2, 3, 4};
@@ -269,8 +254,8 @@ void TestFaults::acknowledgements()
     const bool reads = c.after == After::StatusRead || c.after == After::ReadBack;
     const int limit = kBoundMs + 1000 + (completed && reads ? kReadAllowanceMs : 0);
     QVERIFY2(ended - last_frame_ms < limit, qPrintable(QString::number(ended - last_frame_ms)));
-    // The import asks first; then only the warning, where the device did not answer.
-    QCOMPARE(boxes.texts.mid(import ? 1 : 0), completed ? QStringList() : QStringList{kNoAnswer});
+    // Only the warning, where the device did not answer.
+    QCOMPARE(boxes.texts, completed ? QStringList() : QStringList{kNoAnswer});
     QCOMPARE(serial ? device_data.serial_wait_code : device_data.net_wait_code,
              completed ? c.code_left : 0);
     // Each engine takes the whole reply, once.
@@ -286,7 +271,8 @@ void TestFaults::acknowledgements()
     if (!completed)
         QTest::qWait(fault == PastBound ? kPastBoundMs - kBoundMs + 400 : 200);
     QCOMPARE(m_s.written_commands(), all.mid(0, sent));
-    QCOMPARE(m_s.sim->frame_log().contains(kStatusRead), completed && reads);
+    // The import preview reads the status once before the chain.
+    QCOMPARE(m_s.sim->frame_log().count(kStatusRead), (import ? 1 : 0) + (completed && reads));
     // The import replaces the records from its file, whatever the device answers.
     if (!import) {
         const bool reset = device_data.mode_data[2].win_out[1] == DevRect{1920, 0, 1920, 1080};
@@ -394,7 +380,10 @@ void TestFaults::device_process_killed()
     quint16 port = 0;
     QString pty;
     const QStringList mute{"--mute-commands", QString::number(kCmdInputSource)};
-    QVERIFY(start_process(device, while_busy ? mute : QStringList(), port, pty));
+    QVERIFY(start_sim_process(device, QStringLiteral(TESSEL_SIM_PATH),
+                              QStringList{"--tcp-port", "0", "--serial"} +
+                                  (while_busy ? mute : QStringList()),
+                              port, &pty));
     QVERIFY(connect_view(*m_s.view, port, pty, serial));
 
     if (while_busy) {

@@ -12,6 +12,7 @@
 #include "layout/itembox.h"
 #include "support/sim_session.h"
 #include "widgets/group_styles.h"
+#include "support/when_shown.h"
 
 namespace {
 
@@ -29,20 +30,6 @@ QStringList tree_rows_of(const int32_t *layers, const int32_t *sources)
         rows << QStringLiteral("WINS:WIN%1:In").arg(layers[i] + 1) +
                     QChar('A' + sources[layers[i]]);
     return rows;
-}
-
-// Runs `act` once the dialog is on screen (opening may first read from the device).
-void when_shown(QWidget *dialog, std::function<void()> act)
-{
-    auto *poll = new QTimer(dialog);
-    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, poll, act] {
-        if (!dialog->isVisible())
-            return;
-        poll->deleteLater();
-        poll->stop();
-        act();
-    });
-    poll->start(20);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Export, import and initialization as the operator meets them: the questions,
-// the resolution check, an initialization the device never confirms, and on
-// both links the full round trip: back up a device, initialize it, restore it.
+// the resolution check in the import preview, an initialization the device
+// never confirms, and on both links the full round trip: back up a device, initialize it, restore it.
 
 #include <QFile>
 #include <QJsonArray>
@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "device/codec.h"
+#include "import_preview_answerer.h"
 #include "maintenance/maintenance_codec.h"
 #include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
@@ -133,24 +134,24 @@ void TestMaintenance::declined_stopped_and_unconfirmed()
         QCOMPARE(files.directories, QStringList{QDir(m_s.dir->path()).absolutePath()});
     }
     {
-        ModalAnswerer boxes(QMessageBox::No);
+        PreviewAnswerer preview(false);
         FileDialogAnswerer files(file);
         QTest::mouseClick(ui.importBtn, Qt::LeftButton);
-        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(preview.seen.size(), 1);
         QCOMPARE(device_data.in_adjust[0].brightness, brightness);
     }
     ui.eradioBtn->click();
     // The same file as other editors save it reads the same.
     for (Encoding encoding : {Encoding::Utf8, Encoding::Utf8Bom, Encoding::Utf16LeBom}) {
         for (bool crlf : {false, true}) {
-            device_data.in_adjust[0].brightness = brightness;
-            ModalAnswerer boxes(QMessageBox::Yes);
+            PreviewAnswerer preview(true);
             FileDialogAnswerer files(write_file(file, {{0, 7}, {1999, 1}}, crlf, encoding));
             QTest::mouseClick(ui.importBtn, Qt::LeftButton);
-            QCOMPARE(boxes.texts.value(1),
+            QCOMPARE(preview.seen.value(0).hint,
                      QStringLiteral("First change the resolution to 1440x1440"));
-            // The records hold the file's values until the next read-back, not its resolution.
-            QCOMPARE(device_data.in_adjust[0].brightness, 7);
+            QVERIFY(!preview.seen.value(0).import_enabled);
+            // A refused file leaves the records as they were.
+            QCOMPARE(device_data.in_adjust[0].brightness, brightness);
             QCOMPARE(device_data.out_format, 6);
         }
     }
@@ -159,7 +160,9 @@ void TestMaintenance::declined_stopped_and_unconfirmed()
         QTest::mouseClick(ui.initdevBtn, Qt::LeftButton);
         QCOMPARE(boxes.texts, QStringList{QStringLiteral("Initialize the device?")});
     }
-    QVERIFY(m_s.sim->frame_log().isEmpty());
+    // The previews read the device; nothing was written to it.
+    QVERIFY(m_s.written_commands().isEmpty());
+    m_s.sim->clear_frame_log();
     QCOMPARE(device_data.serial_open, uint8_t(1));
     QVERIFY(m_s.view->isEnabled() && !m_s.view->busy_dialog());
     QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageMultiWindow));
@@ -226,12 +229,12 @@ void TestMaintenance::round_trip(bool serial)
     // Restore.
     QVERIFY(m_s.connect_link());
     {
-        ModalAnswerer boxes(QMessageBox::Yes);
+        PreviewAnswerer preview(true);
         FileDialogAnswerer files(file);
         ProgressWatcher progress(m_s.view.get());
         QTest::mouseClick(ui.importBtn, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!m_s.view->busy_dialog(), 60000);
-        QCOMPARE(boxes.texts, QStringList{QStringLiteral("是否将数据导入至设备?")});
+        QCOMPARE(preview.seen.value(0).question, QStringLiteral("是否将数据导入至设备?"));
         // On the network the chain outruns the sampling; the end is always seen.
         QCOMPARE(progress.seen.last(), QStringLiteral("19 / 19"));
     }

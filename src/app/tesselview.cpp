@@ -40,6 +40,7 @@ TesselView::TesselView(QWidget *parent)
     m_ip_editor->setGeometry(kIpEditorGeometry);
 
     connect(ui.connectBtn, &QPushButton::clicked, this, &TesselView::connectSeralPort);
+    connect(ui.offlineBtn, &QPushButton::clicked, this, &TesselView::clicked_offline_btn);
     connect(ui.getBtn, &QPushButton::clicked, this, &TesselView::getSerial);
     connect(ui.inputBtn, &QPushButton::clicked, this, &TesselView::setInputCard);
     connect(ui.cmclBtn, &QPushButton::clicked, this, &TesselView::connectSetBtn);
@@ -55,9 +56,11 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);
     connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
     connect(ui.webradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_web_btn);
+    connect(ui.findBtn, &QPushButton::clicked, this, &TesselView::clicked_find_btn);
     // Topic wiring of the same step (layout, outputs, maintenance) follows here.
     connect(ui.initdevBtn, &QPushButton::clicked, this, &TesselView::clicked_init_dev_btn);
     connect(ui.importBtn, &QPushButton::clicked, this, &TesselView::clicked_import_btn);
+    connect(ui.compareBtn, &QPushButton::clicked, this, &TesselView::clicked_compare_btn);
     connect(ui.exportBtn, &QPushButton::clicked, this, &TesselView::clicked_export_btn);
     connect(ui.pushBtn_LD, &QPushButton::clicked, this, &TesselView::clicked_pushBtn_LD);
     setup_layout_page();

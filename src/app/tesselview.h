@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "device/ccwaitdialog.h"
 #include "device/device_data.h"
@@ -23,6 +24,8 @@
 #include "ui_tesselview.h"
 #include "widgets/dialog_fields.h"
 
+class FindDevices;
+struct FoundDevice;
 class QIPLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -131,6 +134,23 @@ public:
     void read_input_cards();
     void close_link();
     int status_length() const { return m_link.status_length(); }
+    // After a resolution change or an initialization: a real device is let go
+    // until the operator restarts it; the offline device is read anew at once.
+    void after_device_restart();
+
+    // Working offline (device/offline.cpp): a device inside the program.
+    void clicked_offline_btn();
+    // Asks whether to export unexported offline changes; true when the link
+    // may close (nothing to export, exported, or discarded).
+    bool confirm_offline_close();
+    // "Offline: FILE" in the interface language.
+    QString offline_state_text() const;
+
+    // The system's serial ports in the order reported, then the extra ones.
+    QStringList serial_port_names() const;
+    // Fills in the communication page for a device the search found and connects to it.
+    void connect_found_device(const FoundDevice &device);
+    FindDevices *find_dialog() const { return m_find_dialog; }
 
     // Busy dialog: run modally until the reply engine closes it or the bound runs out.
     void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
@@ -271,6 +291,7 @@ public slots:
     void select_english();
     void clicked_serial_btn();
     void clicked_web_btn();
+    void clicked_find_btn();
 
     // Video input page (input/): connectors and signal status
     void clicked_cvbs1_btn();
@@ -321,14 +342,30 @@ public slots:
 public slots:
     void clicked_export_btn();
     void clicked_import_btn();
+    void clicked_compare_btn();
     void clicked_init_dev_btn();
 
 public:
+    // The export with its dialog; true when the file was written in full.
+    bool export_configuration();
     // Refreshes the window and LED rectangles of all modes under the busy dialog.
     void prepare_export();
     // Copies the file's values into the records; keeps the file's resolution pending.
     void parse_import(const codec::ConfigValues &values);
     void show_resolution_hint(int format);
+    static QString resolution_hint_text(const codec::ImportPending &pending);
+    // Asks for a configuration file and reads it as the import does; nothing
+    // when the dialog is cancelled or the file cannot be opened.
+    std::optional<codec::ConfigValues> read_import_file(const QString &caption);
+    // Reads every value the configuration file holds from the device, with the
+    // step and the number of steps; nothing when a read goes unanswered. The
+    // records are left alone.
+    std::optional<codec::ConfigValues>
+    read_configuration(const std::function<void(int step, int steps)> &progress = {});
+    // Reads the device, compares it with the file and shows the preview; true
+    // when the operator chose Import (never in compare_only).
+    bool preview_import(const codec::ConfigValues &file, bool compare_only);
+    void apply_preview_texts();
     // Steps of the upload chain; the reply engines send all but the first.
     bool upload_input_block();
     bool upload_global_block();
@@ -389,11 +426,15 @@ public slots:
     void copy_mul_mode(int _source_mode, int _target_mode);
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
     bool open_link();
+    // The device number of the checked radio button.
+    int checked_device_id() const;
+    void show_window_title();
     void show_connect_failed();
     void read_settings();
     void write_settings();
@@ -485,5 +526,6 @@ private:
     QList<BoundedValidator *> m_rect_validators; // the twelve position and size edits
 
     QStringList m_extra_serial_ports;
+    FindDevices *m_find_dialog = nullptr; // made on first use
     QString m_last_port_name;
 };

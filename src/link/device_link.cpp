@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "device/codec.h"
+#include "link/offline_device.h"
+#include "maintenance/maintenance_codec.h"
 
 namespace {
 
@@ -43,18 +45,27 @@ DeviceLink::~DeviceLink()
     // No signal may reach a half-destroyed owner while the transports close.
     m_serial.disconnect(this);
     m_socket.disconnect(this);
+    if (m_offline)
+        m_offline->disconnect(this);
 }
 
 // ---- Opening and closing --------------------------------------------------
 
+void DeviceLink::configure_serial(QSerialPort &port, const QString &port_name)
+{
+    port.setPortName(port_name);
+    port.setBaudRate(kBaudRate, QSerialPort::AllDirections);
+    port.setDataBits(QSerialPort::Data8);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+}
+
 bool DeviceLink::open_serial(const QString &port_name, int device_id)
 {
-    m_serial.setPortName(port_name);
-    m_serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
-    m_serial.setDataBits(QSerialPort::Data8);
-    m_serial.setFlowControl(QSerialPort::NoFlowControl);
-    m_serial.setParity(QSerialPort::NoParity);
-    m_serial.setStopBits(QSerialPort::OneStop);
+    if (m_offline)
+        close();
+    configure_serial(m_serial, port_name);
     m_data.net_open = 0;
     if (!m_serial.open(QIODevice::ReadWrite)) {
         m_data.serial_open = 0;
@@ -70,6 +81,8 @@ bool DeviceLink::open_serial(const QString &port_name, int device_id)
 
 bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, int timeout_ms)
 {
+    if (m_offline)
+        close();
     m_data.serial_open = 0;
     m_data.net_open = 0;
     m_socket.abort();
@@ -100,9 +113,55 @@ bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, 
     return true;
 }
 
+bool DeviceLink::open_offline(const codec::ConfigValues *file, int device_id, const QString &name)
+{
+    close();
+    m_offline = new OfflineDevice(device_id, this);
+    if (file)
+        m_offline->load(*file);
+    m_offline->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    connect(m_offline, &QIODevice::readyRead, this, &DeviceLink::socket_ready_read);
+    m_offline_name = name;
+    m_offline_full_timing = m_full_timing;
+    m_full_timing = false;
+    m_data.serial_open = 0;
+    m_data.net_open = 1;
+    m_data.device_id = device_id;
+    m_lost = false;
+    m_rx.clear();
+    return true;
+}
+
+bool DeviceLink::offline_changed() const
+{
+    return m_offline && m_offline->changed();
+}
+
+void DeviceLink::mark_offline_saved()
+{
+    if (m_offline)
+        m_offline->mark_saved();
+}
+
+OfflineDevice *DeviceLink::offline_device() const
+{
+    return m_offline;
+}
+
 void DeviceLink::close()
 {
-    if (m_data.serial_open) {
+    if (m_offline) {
+        m_data.serial_open = 0;
+        m_data.net_open = 0;
+        // Replies still queued inside it die with it, as on a line that was cut.
+        // Deleted later: this may run inside one of its own signals.
+        m_offline->disconnect(this);
+        m_offline->close();
+        m_offline->deleteLater();
+        m_offline = nullptr;
+        m_offline_name.clear();
+        m_full_timing = m_offline_full_timing;
+    } else if (m_data.serial_open) {
         m_data.serial_open = 0;
         m_data.net_open = 0;
         m_serial.close();
@@ -120,7 +179,7 @@ DeviceLink::Transport DeviceLink::transport() const
     if (m_data.serial_open)
         return Transport::Serial;
     if (m_data.net_open)
-        return Transport::Network;
+        return m_offline ? Transport::Offline : Transport::Network;
     return Transport::None;
 }
 
@@ -131,6 +190,8 @@ QString DeviceLink::description() const
         return QStringLiteral("serial %1").arg(m_host);
     case Transport::Network:
         return QStringLiteral("network %1:%2").arg(m_host).arg(m_port);
+    case Transport::Offline:
+        return QStringLiteral("offline %1").arg(m_offline_name);
     case Transport::None:
         break;
     }
@@ -144,6 +205,8 @@ QIODevice *DeviceLink::io() const
         return const_cast<QSerialPort *>(&m_serial);
     case Transport::Network:
         return const_cast<QTcpSocket *>(&m_socket);
+    case Transport::Offline:
+        return m_offline;
     case Transport::None:
         break;
     }
@@ -193,11 +256,12 @@ qint64 DeviceLink::write_frame(const QByteArray &frame)
     discard_input();
     const uint8_t command = static_cast<uint8_t>(frame.at(5));
     m_pending_reply = command == proto::kCmdRead ? 0 : proto::ack_length(command);
+    m_ack_length = m_pending_reply;
     const qint64 written = d->write(frame);
     // Flushed at once so that the buffer clear of the next send cannot drop it.
     if (transport() == Transport::Serial)
         m_serial.flush();
-    else
+    else if (transport() == Transport::Network)
         m_socket.flush();
     if (written != frame.size())
         m_pending_reply = 0;
@@ -232,7 +296,7 @@ void DeviceLink::set_wait_code(int code)
 {
     if (transport() == Transport::Serial)
         m_data.serial_wait_code = code;
-    else if (transport() == Transport::Network)
+    else if (transport() != Transport::None)
         m_data.net_wait_code = code;
 }
 
@@ -240,7 +304,7 @@ int DeviceLink::wait_code() const
 {
     if (transport() == Transport::Serial)
         return m_data.serial_wait_code;
-    if (transport() == Transport::Network)
+    if (transport() != Transport::None)
         return m_data.net_wait_code;
     return 0;
 }
@@ -462,4 +526,23 @@ DeviceLink::Outcome DeviceLink::transmit_short(uint8_t command, uint8_t a, uint8
 {
     return run_transmit(
         command, [&] { return send_short_command(command, a, b); }, wait, busy_wait);
+}
+
+// ---- For callers without a busy dialog ------------------------------------
+
+DeviceLink::Outcome DeviceLink::delayed_ack()
+{
+    take_input();
+    if (m_ack_length <= 0 || m_rx.size() < m_ack_length)
+        return Outcome::NoAnswer;
+    return static_cast<uint8_t>(m_rx.at(2)) == proto::kByte2 ? Outcome::Accepted
+                                                             : Outcome::Rejected;
+}
+
+void DeviceLink::give_up()
+{
+    if (!is_open())
+        return;
+    on_transport_error();
+    close();
 }

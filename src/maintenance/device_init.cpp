@@ -26,11 +26,7 @@ bool TesselView::confirm(const QString &text, bool question_icon)
 void TesselView::release_for_restart()
 {
     setEnabled(true);
-    reset_led_screen();
-    close_link();
-    QMessageBox::information(this, pick_text("Tip", "提示"),
-                             pick_text("Please restart the device!!", "请重启设备！！"),
-                             QMessageBox::Ok);
+    after_device_restart();
 }
 
 void TesselView::send_device_init()

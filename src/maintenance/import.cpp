@@ -6,6 +6,7 @@
 #include "app/tesselview.h"
 #include "app/texts.h"
 #include "device/device_data.h"
+#include "maintenance/config_file.h"
 
 namespace {
 
@@ -30,37 +31,42 @@ QByteArray read_config_bytes(QIODevice &file)
 
 } // namespace
 
+bool read_config_values(const QString &path, codec::ConfigValues &values)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    values = codec::read_config_file(read_config_bytes(file));
+    return true;
+}
+
 void TesselView::clicked_import_btn()
 {
     if (active_transport() == Transport::None)
         return;
-    const QString name = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Import File"), tessel_files_dir(), QStringLiteral("Files(*.txt)"));
-    if (name.isEmpty())
-        return;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const codec::ConfigValues values = codec::read_config_file(read_config_bytes(file));
-    file.close();
-
-    const QMessageBox::StandardButton answer = QMessageBox::information(
-        this, pick_text("Reminder", "提示"),
-        pick_text("Whether to import data to the device?", "是否将数据导入至设备?"),
-        QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    const std::optional<codec::ConfigValues> values =
+        read_import_file(QStringLiteral("Import File"));
+    // The preview runs the resolution check against the device itself; Cancel
+    // and a refused file leave the records as they were.
+    if (!values || !preview_import(*values, false))
         return;
 
     setEnabled(false);
-    parse_import(values);
-    const codec::ImportPending pending{m_import_format, m_import_custom_w, m_import_custom_h};
-    if (!codec::import_resolution_matches(pending, device_data)) {
-        show_resolution_hint(m_import_format);
-        setEnabled(true);
-        return;
-    }
+    parse_import(*values);
     show_busy_dialog(pick_text("Importing data, please wait.....", "正在导入数据，请稍后。。。"));
     m_link.start_upload();
+}
+
+std::optional<codec::ConfigValues> TesselView::read_import_file(const QString &caption)
+{
+    const QString name = QFileDialog::getOpenFileName(this, caption, tessel_files_dir(),
+                                                      QStringLiteral("Files(*.txt)"));
+    if (name.isEmpty())
+        return std::nullopt;
+    codec::ConfigValues values{};
+    if (!read_config_values(name, values))
+        return std::nullopt;
+    return values;
 }
 
 void TesselView::parse_import(const codec::ConfigValues &values)
@@ -73,11 +79,15 @@ void TesselView::parse_import(const codec::ConfigValues &values)
 
 void TesselView::show_resolution_hint(int format)
 {
-    const QSize size = codec::import_hint_size({format, m_import_custom_w, m_import_custom_h});
     QMessageBox::information(
         this, pick_text("Hint", "提示"),
-        pick_text("First change the resolution to %1x%2", "请先将分辨率切换至%1x%2！！")
-            .arg(size.width())
-            .arg(size.height()),
-        QMessageBox::Ok);
+        resolution_hint_text({format, m_import_custom_w, m_import_custom_h}), QMessageBox::Ok);
+}
+
+QString TesselView::resolution_hint_text(const codec::ImportPending &pending)
+{
+    const QSize size = codec::import_hint_size(pending);
+    return pick_text("First change the resolution to %1x%2", "请先将分辨率切换至%1x%2！！")
+        .arg(size.width())
+        .arg(size.height());
 }

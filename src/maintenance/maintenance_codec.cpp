@@ -322,6 +322,11 @@ ImportPending parse_import_values(const ConfigValues &values, DeviceData &d)
             }
         }
     }
+    return config_resolution(values);
+}
+
+ImportPending config_resolution(const ConfigValues &values)
+{
     ImportPending pending;
     pending.custom_w = values[kLineCustomW];
     pending.custom_h = values[kLineCustomH];

@@ -45,6 +45,9 @@ struct ImportPending {
     int32_t custom_h = 0;
 };
 
+// The output resolution the file asks for (lines 1999, 1997, 1998).
+ImportPending config_resolution(const ConfigValues &values);
+
 // Copies the values into the records at the positions the export uses: flags
 // become 0/1, switch_effect takes the last copy of the last mode, win_layers
 // entries are overwritten in place. Returns the pending format values.
