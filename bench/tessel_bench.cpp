@@ -268,7 +268,12 @@ bool wait_until(const std::function<bool()> &done)
 class AnswerClock : public QObject
 {
 public:
-    AnswerClock() { qApp->installEventFilter(this); }
+    // answered() runs when the operator's last answer closes, so that what is
+    // counted with the clock can start there too.
+    explicit AnswerClock(std::function<void()> answered) : m_answered(std::move(answered))
+    {
+        qApp->installEventFilter(this);
+    }
     ~AnswerClock() override { qApp->removeEventFilter(this); }
 
     qint64 timed(const std::function<bool()> &action)
@@ -284,12 +289,15 @@ protected:
     {
         if (event->type() == QEvent::Hide &&
             (qobject_cast<QFileDialog *>(watched) || qobject_cast<QMessageBox *>(watched) ||
-             qobject_cast<ImportPreview *>(watched)))
+             qobject_cast<ImportPreview *>(watched))) {
             m_answered_at = m_clock.elapsed();
+            m_answered();
+        }
         return false;
     }
 
 private:
+    std::function<void()> m_answered;
     QElapsedTimer m_clock;
     qint64 m_answered_at = 0;
 };
@@ -447,15 +455,22 @@ Row measured(const QString &what, int count, SimProcess &sim,
              const std::function<QString()> &action, const std::function<void()> &before = {})
 {
     Row row;
-    AnswerClock clock;
+    // Bytes count from where the clock starts: the preview's reads before an
+    // import are not the import's.
+    qint64 in = 0;
+    qint64 out = 0;
+    const auto count_from_here = [&] {
+        in = sim.bytes_in();
+        out = sim.bytes_out();
+    };
+    AnswerClock clock(count_from_here);
     std::vector<qint64> times;
     std::vector<qint64> bytes_in;
     std::vector<qint64> bytes_out;
     for (int i = 0; i < count; ++i) {
         if (before)
             before();
-        const qint64 in = sim.bytes_in();
-        const qint64 out = sim.bytes_out();
+        count_from_here();
         QString why;
         times.push_back(clock.timed([&] { return (why = action()).isEmpty(); }));
         if (row.note.isEmpty())
