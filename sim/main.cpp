@@ -115,6 +115,11 @@ int main(int argc, char *argv[])
                                      "Start from factory settings, not the demo.");
     const QCommandLineOption log_file(QStringLiteral("log"),
                                       "Append every received frame (hex) to FILE.", "FILE");
+    const QCommandLineOption reply_log(QStringLiteral("reply-log"),
+                                       "Append every reply (hex) to FILE.", "FILE");
+    const QCommandLineOption baud(
+        QStringLiteral("baud"),
+        "Pace both directions to an N-baud line, 10 bits a byte (0: no pacing).", "N", "0");
     const QCommandLineOption mute(QStringList{"mute", "no-reply"}, "Never reply.");
     const QCommandLineOption mute_commands(QStringLiteral("mute-commands"),
                                            "No reply to these command codes.", "LIST");
@@ -137,10 +142,11 @@ int main(int argc, char *argv[])
         "Damage only replies to these command codes (reads: 1000 + selector).", "LIST");
     const QCommandLineOption drop_after(QStringLiteral("drop-after"),
                                         "Hang up a link after it received N frames.", "N");
-    parser.addOptions({tcp_port,   listen_any, listen_address, serial,   serial_link, device_id,
-                       image_file, save_image, factory,        log_file, mute,        mute_commands,
-                       mute_reads, bad_ack,    bad_command,    split_ms, delay_ms,    junk,
-                       truncate,   scope,      drop_after});
+    parser.addOptions(
+        {tcp_port,   listen_any, listen_address, serial,    serial_link, device_id,
+         image_file, save_image, factory,        log_file,  mute,        mute_commands,
+         mute_reads, bad_ack,    bad_command,    split_ms,  delay_ms,    junk,
+         truncate,   scope,      drop_after,     reply_log, baud});
     parser.process(app);
 
     sim::SimImage image = parser.isSet(factory) ? sim::SimImage::factory() : sim::SimImage::demo();
@@ -191,6 +197,12 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("bad --drop-after"));
     if (parser.isSet(log_file) && !server.set_log_file(parser.value(log_file)))
         return fail(QStringLiteral("cannot open log %1").arg(parser.value(log_file)));
+    if (parser.isSet(reply_log) && !server.set_reply_log_file(parser.value(reply_log)))
+        return fail(QStringLiteral("cannot open log %1").arg(parser.value(reply_log)));
+    int rate = 0;
+    if (!parse_int(parser.value(baud), 0, 10000000, rate))
+        return fail(QStringLiteral("bad --baud"));
+    server.set_baud(rate);
 
     int port = 0;
     if (!parse_int(parser.value(tcp_port), 0, 65535, port))

@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #ifdef Q_OS_UNIX
@@ -23,21 +24,36 @@
 
 namespace sim {
 
-// One transport endpoint: its own frame assembler and its own ordered output
-// queue, so delayed or split replies never overtake each other.
+// One transport endpoint: its own frame assembler and its own ordered queues
+// in and out, so paced, delayed or split traffic never overtakes itself.
 class SimServer::Link : public QObject
 {
 public:
+    // Bytes of one read from the transport, arriving back to back from start_ns.
+    struct Arrival {
+        qint64 offset;
+        qint64 count;
+        qint64 start_ns;
+    };
+    struct Inbound {
+        QByteArray frame;
+        qint64 due_ns;
+    };
     struct Piece {
         QByteArray bytes;
-        qint64 due_ms;
+        qint64 due_ns;
+        qint64 start_ns = -1; // when the line began carrying it
+        int sent = 0;
     };
 
     Link(std::function<void(const QByteArray &)> writer, QObject *parent)
         : QObject(parent), write(std::move(writer))
     {
-        send_timer.setSingleShot(true);
-        quiet_timer.setSingleShot(true);
+        for (QTimer *timer : {&receive_timer, &send_timer, &quiet_timer})
+            timer->setSingleShot(true);
+        // Pacing works in single milliseconds.
+        receive_timer.setTimerType(Qt::PreciseTimer);
+        send_timer.setTimerType(Qt::PreciseTimer);
     }
 
     std::function<void(const QByteArray &)> write;
@@ -46,8 +62,14 @@ public:
     bool deaf = false;
     int frames = 0;
     FrameAssembler assembler;
+    qint64 fed = 0;        // bytes given to the assembler so far
+    qint64 rx_free_ns = 0; // when the inbound line has carried all it was given
+    QList<Arrival> arrivals;
+    QList<Inbound> inbox;
     QList<Piece> queue;
-    qint64 last_due_ms = 0;
+    qint64 last_due_ns = 0;
+    qint64 tx_free_ns = 0;
+    QTimer receive_timer{this};
     QTimer send_timer{this};
     QTimer quiet_timer{this};
 };
@@ -68,6 +90,7 @@ SimServer::Link *SimServer::make_link(std::function<void(const QByteArray &)> wr
                                       QObject *parent)
 {
     auto *link = new Link(std::move(writer), parent);
+    connect(&link->receive_timer, &QTimer::timeout, this, [this, link] { deliver(link); });
     connect(&link->send_timer, &QTimer::timeout, this, [this, link] { pump(link); });
     connect(&link->quiet_timer, &QTimer::timeout, this, [this, link] {
         link->assembler.skip_partial();
@@ -109,22 +132,66 @@ quint16 SimServer::tcp_port() const
     return tcp_ && tcp_->isListening() ? tcp_->serverPort() : 0;
 }
 
-bool SimServer::set_log_file(const QString &path)
+namespace {
+
+bool open_log(QFile *&file, const QString &path, QObject *parent)
 {
-    delete log_file_;
-    log_file_ = new QFile(path, this);
-    if (!log_file_->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        delete log_file_;
-        log_file_ = nullptr;
+    delete file;
+    file = new QFile(path, parent);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+        delete file;
+        file = nullptr;
         return false;
     }
     return true;
+}
+
+void append_line(QFile *file, const QByteArray &line)
+{
+    if (file) {
+        file->write(line + '\n');
+        file->flush();
+    }
+}
+
+} // namespace
+
+bool SimServer::set_log_file(const QString &path)
+{
+    return open_log(log_file_, path, this);
+}
+
+bool SimServer::set_reply_log_file(const QString &path)
+{
+    return open_log(reply_log_file_, path, this);
+}
+
+qint64 SimServer::line_ns(qint64 bytes) const
+{
+    // Rounded up, so that bytes_in(line_ns(n)) is never less than n.
+    return baud_ > 0 ? qint64(std::ceil(double(bytes) * 1e10 / baud_)) : 0;
+}
+
+qint64 SimServer::bytes_in(qint64 ns) const
+{
+    return ns > 0 ? qint64(double(ns) * baud_ / 1e10) : 0;
+}
+
+int SimServer::ms_until(qint64 ns) const
+{
+    const qint64 left = ns - clock_.nsecsElapsed();
+    return left > 0 ? int((left + 999999) / 1000000) : 0;
 }
 
 void SimServer::receive(Link *link, const QByteArray &bytes)
 {
     if (link->deaf)
         return;
+    // Bytes that come faster than the line carries wait for it to be free.
+    const qint64 start = std::max(clock_.nsecsElapsed(), link->rx_free_ns);
+    link->arrivals.append({link->fed, bytes.size(), start});
+    link->fed += bytes.size();
+    link->rx_free_ns = start + line_ns(bytes.size());
     link->assembler.feed(bytes);
     drain(link);
 }
@@ -132,13 +199,36 @@ void SimServer::receive(Link *link, const QByteArray &bytes)
 void SimServer::drain(Link *link)
 {
     QByteArray frame;
-    while (!link->deaf && link->assembler.next(frame))
-        process(link, frame);
-    // A start that never completes would hold back every later frame.
+    while (!link->deaf && link->assembler.next(frame)) {
+        // A frame is in when its last byte is: find the read that carried it.
+        const qint64 end = link->fed - link->assembler.pending();
+        while (link->arrivals.first().offset + link->arrivals.first().count < end)
+            link->arrivals.removeFirst();
+        const Link::Arrival &a = link->arrivals.first();
+        link->inbox.append({frame, a.start_ns + line_ns(end - a.offset)});
+    }
+    const qint64 consumed = link->fed - link->assembler.pending();
+    while (!link->arrivals.isEmpty() &&
+           link->arrivals.first().offset + link->arrivals.first().count <= consumed)
+        link->arrivals.removeFirst();
+    deliver(link);
+    // A start that never completes would hold back every later frame. The
+    // line counts as quiet once its last byte would have arrived.
     if (link->assembler.pending() > 0)
-        link->quiet_timer.start(partial_timeout_ms_);
+        link->quiet_timer.start(partial_timeout_ms_ + ms_until(link->rx_free_ns));
     else
         link->quiet_timer.stop();
+}
+
+void SimServer::deliver(Link *link)
+{
+    const qint64 now = clock_.nsecsElapsed();
+    while (!link->deaf && !link->inbox.isEmpty() && link->inbox.first().due_ns <= now)
+        process(link, link->inbox.takeFirst().frame);
+    if (link->deaf)
+        link->inbox.clear();
+    if (!link->inbox.isEmpty())
+        link->receive_timer.start(ms_until(link->inbox.first().due_ns));
 }
 
 bool SimServer::muted(const QByteArray &frame) const
@@ -151,12 +241,8 @@ bool SimServer::muted(const QByteArray &frame) const
 
 void SimServer::process(Link *link, const QByteArray &frame)
 {
-    const QString line = QString::fromLatin1(frame.toHex());
-    frame_log_.append(line);
-    if (log_file_) {
-        log_file_->write(line.toLatin1() + '\n');
-        log_file_->flush();
-    }
+    frame_log_.append(QString::fromLatin1(frame.toHex()));
+    append_line(log_file_, frame.toHex());
 
     QByteArray reply = device_.handle(frame);
     emit frame_received(frame);
@@ -187,12 +273,14 @@ void SimServer::process(Link *link, const QByteArray &frame)
     } else if (!bytes.isEmpty()) {
         pieces << bytes;
     }
-    qint64 due = clock_.elapsed() + (damaged ? std::max(0, faults_.delay_ms) : 0);
+    if (!bytes.isEmpty())
+        append_line(reply_log_file_, bytes.toHex());
+    qint64 due = clock_.nsecsElapsed() + (damaged ? std::max(0, faults_.delay_ms) : 0) * 1000000LL;
     for (int i = 0; i < pieces.size(); ++i) {
         if (i > 0)
-            due += faults_.split_ms;
-        due = std::max(due, link->last_due_ms);
-        link->last_due_ms = due;
+            due += faults_.split_ms * 1000000LL;
+        due = std::max(due, link->last_due_ns);
+        link->last_due_ns = due;
         link->queue.append({pieces[i], due});
     }
     pump(link);
@@ -200,14 +288,34 @@ void SimServer::process(Link *link, const QByteArray &frame)
 
 void SimServer::pump(Link *link)
 {
-    const qint64 now = clock_.elapsed();
-    while (!link->queue.isEmpty() && link->queue.first().due_ms <= now) {
-        const QByteArray bytes = link->queue.takeFirst().bytes;
-        link->write(bytes);
-        emit reply_sent(bytes);
+    const qint64 now = clock_.nsecsElapsed();
+    while (!link->queue.isEmpty() && link->queue.first().due_ns <= now) {
+        Link::Piece &head = link->queue.first();
+        if (head.start_ns < 0)
+            head.start_ns = std::max(head.due_ns, link->tx_free_ns);
+        // Only the bytes the line has carried by now; without pacing, all.
+        const int carried =
+            baud_ > 0 ? int(std::min<qint64>(head.bytes.size(), bytes_in(now - head.start_ns)))
+                      : head.bytes.size();
+        const QByteArray bytes = head.bytes.mid(head.sent, carried - head.sent);
+        head.sent = carried;
+        const bool whole = carried == head.bytes.size();
+        if (whole) {
+            link->tx_free_ns = head.start_ns + line_ns(carried);
+            link->queue.removeFirst();
+        }
+        if (!bytes.isEmpty()) {
+            link->write(bytes);
+            emit reply_sent(bytes);
+        }
+        if (!whole)
+            break;
     }
-    if (!link->queue.isEmpty())
-        link->send_timer.start(int(link->queue.first().due_ms - now));
+    if (link->queue.isEmpty())
+        return;
+    const Link::Piece &head = link->queue.first();
+    link->send_timer.start(
+        ms_until(head.start_ns < 0 ? head.due_ns : head.start_ns + line_ns(head.sent + 1)));
 }
 
 #ifdef Q_OS_UNIX

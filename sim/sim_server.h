@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 
 class QFile;
@@ -75,6 +76,15 @@ public:
     void clear_frame_log() { frame_log_.clear(); }
     // Also appends each logged line to a file; false when it cannot be opened.
     bool set_log_file(const QString &path);
+    // Appends every reply (hex, one line each) to a file as it is queued, so
+    // that the traffic both ways can be counted; false when it cannot be opened.
+    bool set_reply_log_file(const QString &path);
+
+    // Paces both directions of every link to an N-baud line (10 bits a byte): a
+    // frame counts as received when its last byte would have arrived, and
+    // replies leave no faster than the line carries them. 0: no pacing.
+    void set_baud(int baud) { baud_ = std::max(0, baud); }
+    int baud() const { return baud_; }
 
     // A partial frame that stays incomplete this long is taken for junk.
     void set_partial_timeout_ms(int ms) { partial_timeout_ms_ = ms; }
@@ -91,10 +101,16 @@ private:
     Link *make_link(std::function<void(const QByteArray &)> writer, QObject *parent);
     void receive(Link *link, const QByteArray &bytes);
     void drain(Link *link);
+    void deliver(Link *link);
     void process(Link *link, const QByteArray &frame);
     bool muted(const QByteArray &frame) const;
     void pump(Link *link);
     void read_pty();
+    // Line time of a byte count, and the reverse (whole bytes in a span).
+    qint64 line_ns(qint64 bytes) const;
+    qint64 bytes_in(qint64 ns) const;
+    // Timer interval until a moment of the clock, rounded up.
+    int ms_until(qint64 ns) const;
 
     SimDevice device_;
     SimFaults faults_;
@@ -102,7 +118,9 @@ private:
     QTcpServer *tcp_ = nullptr;
     QStringList frame_log_;
     QFile *log_file_ = nullptr;
+    QFile *reply_log_file_ = nullptr;
     int partial_timeout_ms_ = 250;
+    int baud_ = 0;
 
     int pty_master_ = -1;
     int pty_slave_ = -1; // held open so the master never sees a hang-up

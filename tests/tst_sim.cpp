@@ -44,6 +44,8 @@ private slots:
     void hostile_frames();
     void tcp_stalled_start();
     void pty_round_trip();
+    void paced_line_data();
+    void paced_line();
 };
 
 void TestSim::assembler_data()
@@ -196,6 +198,66 @@ void TestSim::pty_round_trip()
     QCOMPARE(server.frame_log().size(), 6);
     server.close_pty();
     QVERIFY(!QFileInfo::exists(link));
+}
+
+void TestSim::paced_line_data()
+{
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("network") << false;
+    QTest::newRow("serial") << true;
+}
+
+void TestSim::paced_line()
+{
+    QFETCH(bool, serial);
+    SimServer server(SimImage::demo());
+    server.set_baud(9600); // 1.04 ms a byte
+    QTcpSocket socket;
+    QSerialPort port;
+    QIODevice *io = &socket;
+    if (serial) {
+        const QString path = server.open_pty();
+        if (path.isEmpty())
+            QSKIP("no pseudo-terminals here");
+        port.setPortName(path);
+        QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+        port.clear();
+        io = &port;
+    } else {
+        QVERIFY(server.listen_tcp());
+        socket.connectToHost(QHostAddress::LocalHost, server.tcp_port());
+        QVERIFY(socket.waitForConnected(5000));
+    }
+
+    QElapsedTimer clock;
+    QList<qint64> received; // when each request counted as in
+    QList<qint64> pieces;   // when each piece of the replies came
+    QByteArray bytes;
+    connect(&server, &SimServer::frame_received, this, [&] { received << clock.elapsed(); });
+    connect(io, &QIODevice::readyRead, this, [&] {
+        bytes += io->readAll();
+        pieces << clock.elapsed();
+    });
+    clock.start();
+    // Both requests in one write: the second is in only once the line has
+    // carried the first one's bytes and its own.
+    io->write(kStatusRead + kModeTableRead);
+    const QByteArray expected = server.device().read_reply(0, 0) + server.device().read_reply(9, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(bytes.size(), expected.size(), 10000);
+    QCOMPARE(bytes.toHex(), expected.toHex());
+
+    // Lower bounds only: a busy machine makes everything later, never earlier.
+    const QString times =
+        QStringLiteral("requests in at %1 ms, %2 pieces, the last at %3 ms")
+            .arg(QString::number(received.value(0)) + "/" + QString::number(received.value(1)))
+            .arg(pieces.size())
+            .arg(pieces.last());
+    QCOMPARE(received.size(), 2);
+    QVERIFY2(received[0] >= 10 && received[1] >= 20, qPrintable(times));
+    // The 309 reply bytes take 322 ms after the first request is in, and
+    // leave as the line carries them rather than in one write.
+    QVERIFY2(pieces.last() >= 300, qPrintable(times));
+    QVERIFY2(pieces.size() >= 3, qPrintable(times));
 }
 
 QTEST_GUILESS_MAIN(TestSim)
