@@ -12,6 +12,7 @@
 
 #include "maintenance/maintenance_codec.h"
 #include "support/file_dialog_answerer.h"
+#include "support/sim_process.h"
 #include "support/sim_session.h"
 
 namespace {
@@ -58,24 +59,14 @@ struct SimProcess {
     quint16 port = 0;
     QString pty;
 
-    bool start(const QString &dir, const QString &name, const QStringList &extra = {})
+    // Logs are numbered: each test function runs in a process of its own.
+    bool start(const QString &dir, const QStringList &extra = {})
     {
-        log = dir + QLatin1Char('/') + name + QStringLiteral(".log");
-        process.start(QStringLiteral(TESSEL_SIM_PATH),
-                      QStringList{"--tcp-port", "0", "--log", log} + extra);
-        const bool serial = extra.contains(QStringLiteral("--serial"));
-        while (process.waitForReadyRead(10000) || process.canReadLine()) {
-            while (process.canReadLine()) {
-                const QString line = QString::fromUtf8(process.readLine()).trimmed();
-                if (line.startsWith(QStringLiteral("tcp ")))
-                    port = static_cast<quint16>(line.section(QLatin1Char(':'), -1).toUInt());
-                else if (line.startsWith(QStringLiteral("serial ")))
-                    pty = line.section(QLatin1Char(' '), 1, 1);
-            }
-            if (port != 0 && (!serial || !pty.isEmpty()))
-                return true;
-        }
-        return false;
+        static int started = 0;
+        log = QStringLiteral("%1/sim%2.log").arg(dir).arg(++started);
+        return start_sim_process(process, QStringLiteral(TESSEL_SIM_PATH),
+                                 QStringList{"--tcp-port", "0", "--log", log} + extra, port,
+                                 extra.contains(QStringLiteral("--serial")) ? &pty : nullptr);
     }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
     QString label() const { return host() + QStringLiteral(" #1"); }
@@ -154,20 +145,11 @@ void TestCli::links()
 {
     QFETCH(bool, serial);
     SimProcess sim;
-    QVERIFY(sim.start(m_dir.path(), QTest::currentDataTag(),
-                      serial ? QStringList{"--serial"} : QStringList{}));
+    QVERIFY(sim.start(m_dir.path(), serial ? QStringList{"--serial"} : QStringList{}));
     const QStringList link =
         serial ? QStringList{"--serial", sim.pty} : QStringList{"--host", sim.host()};
-    const sim::SimImage demo = sim::SimImage::demo();
-
-    CliRun run = run_cli(link + QStringList{"status", "--json"});
-    QCOMPARE(run.exit, 0);
-    const QJsonObject before = first_device(run);
-    QVERIFY(before["ok"].toBool());
-    QCOMPARE(before["status"]["display_mode"].toInt(), demo.cur_mul_mode);
-    QCOMPARE(before["status"]["output_mode"].toInt(), demo.cur_out_mode);
-
     // The window buttons' frames: select display mode, output mode, input source.
+    CliRun run;
     for (const QStringList &command : {QStringList{"mode", "M5"}, QStringList{"output-mode", "1"},
                                        QStringList{"source", "InC", "7"}}) {
         run = run_cli(link + command);
@@ -178,7 +160,9 @@ void TestCli::links()
     QVERIFY(run.out.contains(QStringLiteral(" #1: InC DP-1, signal")));
 
     run = run_cli(link + QStringList{"status", "--json"});
+    QCOMPARE(run.exit, 0);
     const QJsonObject device = first_device(run);
+    QVERIFY(device["ok"].toBool());
     QCOMPARE(device["status"]["display_mode"].toInt(), 5);
     QCOMPARE(device["status"]["output_mode"].toInt(), 1);
     QCOMPARE(device["status"]["input_cards"][2]["connector"].toString(), QStringLiteral("DP-1"));
@@ -222,9 +206,7 @@ void TestCli::device_refuses()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     SimProcess sim;
-    QVERIFY(sim.start(m_dir.path(),
-                      QStringLiteral("refuses-%1").arg(QTest::currentDataTag()).replace(' ', '-'),
-                      faults));
+    QVERIFY(sim.start(m_dir.path(), faults));
     const CliRun run = run_cli(QStringList{"--host", sim.host()} + arguments);
     QCOMPARE(run.exit, 1);
     QCOMPARE(run.err.trimmed(), sim.label() + ": " + message);
@@ -233,10 +215,8 @@ void TestCli::device_refuses()
 void TestCli::several_devices()
 {
     SimProcess a, b, silent, bus;
-    QVERIFY(a.start(m_dir.path(), "a"));
-    QVERIFY(b.start(m_dir.path(), "b"));
-    QVERIFY(silent.start(m_dir.path(), "silent", {"--mute"}));
-    QVERIFY(bus.start(m_dir.path(), "bus", {"--serial"}));
+    QVERIFY(a.start(m_dir.path()) && b.start(m_dir.path()));
+    QVERIFY(silent.start(m_dir.path(), {"--mute"}) && bus.start(m_dir.path(), {"--serial"}));
 
     // Hosts repeated and comma-separated, one file per device in a folder.
     const QString folder = m_dir.filePath("backup") + QLatin1Char('/');
@@ -304,7 +284,7 @@ void TestCli::export_matches_window()
 void TestCli::import_then_read()
 {
     SimProcess sim;
-    QVERIFY(sim.start(m_dir.path(), "import"));
+    QVERIFY(sim.start(m_dir.path()));
     const QStringList link{"--host", sim.host()};
     const QString backup = m_dir.filePath("import-backup.txt");
     QCOMPARE(run_cli(link + QStringList{"export", backup}).exit, 0);
@@ -392,8 +372,7 @@ void TestCli::bad_arguments()
     QFETCH(int, exit);
     QFETCH(QString, message);
     SimProcess sim;
-    QVERIFY(sim.start(m_dir.path(),
-                      QStringLiteral("bad-%1").arg(QTest::currentDataTag()).replace(' ', '-')));
+    QVERIFY(sim.start(m_dir.path()));
     const CliRun run = run_cli(QStringList{"--host", sim.host()} + arguments);
     QCOMPARE(run.exit, exit);
     QVERIFY2(run.err.startsWith(message), qPrintable(run.err));

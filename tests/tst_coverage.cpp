@@ -135,11 +135,7 @@ void TestCoverage::wall()
     const codec::WallReport r = codec::wall_coverage(WallLayout{{wall_w, wall_h}, units});
 
     QTEST(int(r.units.size()), "used");
-    QTEST(r.gaps, "gaps");
-    qint64 gap_pixels = 0;
-    for (const DevRect &g : r.gaps)
-        gap_pixels += qint64(g.w) * g.h;
-    QCOMPARE(r.gap_pixels, gap_pixels);
+    QTEST(r.gaps, "gaps"); // their pixels close the sum below
     QTEST(r.overlap_pixels, "overlap_pixels");
     QTEST(r.overlap_ports, "overlap_ports");
     QTEST(r.outside_pixels, "outside_pixels");

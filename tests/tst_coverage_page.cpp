@@ -144,20 +144,19 @@ void TestCoveragePage::unit_save_question_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("card");
     QTest::addColumn<int>("port");
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("x"); // the width stays 960
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("question");
     QTest::addColumn<bool>("sent");
 
     // OutA:DVI-2 one pixel to the left, over DVI-1.
-    QTest::newRow("overlap, No") << 1 << 0 << 1 << 959 << 960 << int(QMessageBox::No)
+    QTest::newRow("overlap, No") << 1 << 0 << 1 << 959 << int(QMessageBox::No)
                                  << QString(kOverlapQuestion) << false;
-    QTest::newRow("overlap, Yes") << 1 << 0 << 1 << 959 << 960 << int(QMessageBox::Yes)
+    QTest::newRow("overlap, Yes") << 1 << 0 << 1 << 959 << int(QMessageBox::Yes)
                                   << QString(kOverlapQuestion) << true;
     // Closing mode 0's gap brings nothing new: no question.
     QTest::newRow("closing a gap")
-        << 0 << 1 << 3 << 2880 << 960 << int(QMessageBox::No) << QString() << true;
+        << 0 << 1 << 3 << 2880 << int(QMessageBox::No) << QString() << true;
 }
 
 void TestCoveragePage::unit_save_question()
@@ -166,12 +165,11 @@ void TestCoveragePage::unit_save_question()
     QFETCH(int, card);
     QFETCH(int, port);
     QFETCH(int, x);
-    QFETCH(int, w);
     QVERIFY(open(mode));
     auto &ui = m_s.view->form();
     const DevRect before = device_data.mode_data[mode].unit_rect[card][port];
     m_s.view->clicked_out_port_btn(card, port);
-    retype(ui.inwEdit, QString::number(w));
+    retype(ui.inwEdit, QStringLiteral("960"));
     retype(ui.inxEdit, QString::number(x));
     QFETCH(int, answer);
     ModalAnswerer boxes(static_cast<QMessageBox::StandardButton>(answer));
@@ -181,7 +179,7 @@ void TestCoveragePage::unit_save_question()
     QCOMPARE(boxes.texts, question.isEmpty() ? QStringList() : QStringList{question});
     QFETCH(bool, sent);
     QCOMPARE(m_s.written_commands(), sent ? (QList<int>{162, 149}) : QList<int>());
-    const DevRect expected = sent ? DevRect{x, before.y, w, 1080} : before;
+    const DevRect expected = sent ? DevRect{x, before.y, 960, 1080} : before;
     QCOMPARE(device_data.mode_data[mode].unit_rect[card][port], expected);
     const sim::SimRect &on_device = m_s.sim->image().mode_data[mode].unit_rect[card][port];
     QCOMPARE((DevRect{on_device.x, on_device.y, on_device.w, on_device.h}), expected);

@@ -2,9 +2,7 @@
 // restored through the upload chain, on both links and in both timings, an
 // acknowledgement awaited without a dialog, and how the link ends a chain.
 
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -26,6 +24,15 @@ bool same(const sim::SimRect &a, const DevRect &b)
     return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
 }
 
+// The wait of one acknowledged command, as a command-line client sends it.
+LinkWait ack_wait()
+{
+    LinkWait wait;
+    wait.code = proto::kWaitPipOnOff;
+    wait.await_ack = true;
+    return wait;
+}
+
 } // namespace
 
 class TestDeviceLink : public QObject
@@ -40,28 +47,14 @@ private slots:
         m_sim.reset();
     }
 
-    void read_back_data();
-    void read_back();
-    void restore_backup_data();
-    void restore_backup();
+    void read_back_and_restore_data();
+    void read_back_and_restore();
     void acknowledgement_data();
     void acknowledgement();
     void chain_ends_at_a_failed_write();
     void lost_link_ends_the_wait();
 
 private:
-    void add_links()
-    {
-        QTest::addColumn<bool>("serial");
-        QTest::addColumn<bool>("full_timing");
-        for (bool serial : {true, false})
-            for (bool full : {false, true})
-                QTest::newRow(QByteArray(serial ? "serial" : "network")
-                                  .append(full ? ", full timing" : ", fast")
-                                  .constData())
-                    << serial << full;
-    }
-
     bool open(bool serial, const sim::SimImage &image = sim::SimImage::demo())
     {
         m_sim = std::make_unique<sim::SimServer>(image);
@@ -77,12 +70,21 @@ private:
     std::unique_ptr<DeviceLink> m_link;
 };
 
-void TestDeviceLink::read_back_data()
+void TestDeviceLink::read_back_and_restore_data()
 {
-    add_links();
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<bool>("full_timing");
+    for (bool serial : {true, false})
+        for (bool full : {false, true})
+            QTest::newRow(QByteArray(serial ? "serial" : "network")
+                              .append(full ? ", full timing" : ", fast")
+                              .constData())
+                << serial << full;
 }
 
-void TestDeviceLink::read_back()
+// A read-back in the row's timing; then a backup of the device, through the
+// file format, restored into a factory-fresh device by the upload chain.
+void TestDeviceLink::read_back_and_restore()
 {
     QFETCH(bool, serial);
     QFETCH(bool, full_timing);
@@ -99,53 +101,32 @@ void TestDeviceLink::read_back()
     if (full_timing)
         QVERIFY(clock.elapsed() >= (serial ? 1400 : 3100));
 
-    const sim::SimImage &s = m_sim->image();
-    const int mode = s.cur_mul_mode;
+    const sim::SimImage original = m_sim->image();
+    const int shown = original.cur_mul_mode;
     QCOMPARE(m_link->status_length(), proto::kStatusReplyLength);
-    QCOMPARE(device_data.cur_mul_mode, mode);
-    QCOMPARE(device_data.custom_res_w, s.custom_res_w);
-    QCOMPARE(device_data.mode_data[7].layer_code, s.mode_data[7].layer_code);
-    QCOMPARE(device_data.out_light[1].colour, s.out_light[1].colour);
-    QVERIFY(same(s.mode_data[mode].win_out[3], device_data.mode_data[mode].win_out[3]));
+    QCOMPARE(device_data.cur_mul_mode, shown);
+    QCOMPARE(device_data.custom_res_w, original.custom_res_w);
+    QCOMPARE(device_data.mode_data[7].layer_code, original.mode_data[7].layer_code);
+    QCOMPARE(device_data.out_light[1].colour, original.out_light[1].colour);
+    QVERIFY(same(original.mode_data[shown].win_out[3], device_data.mode_data[shown].win_out[3]));
     // The LED defaults follow the output size the status named.
     QVERIFY(device_data.out_res_w > 0);
     QCOMPARE(device_data.mode_data[4].led_out_rect[1][2].w, device_data.out_res_w);
     // The same three requests in both timings.
     QCOMPARE(m_sim->frame_log(),
              (QStringList{"3a01040100fe0a00003a", "3a01040100fe0a09003a",
-                          QStringLiteral("3a01040100fe0a03%1").arg(mode, 2, 16, QLatin1Char('0')) +
+                          QStringLiteral("3a01040100fe0a03%1").arg(shown, 2, 16, QLatin1Char('0')) +
                               "3a"}));
     QCOMPARE(m_link->wait_code(), int(proto::kWaitWindows));
-}
 
-void TestDeviceLink::restore_backup_data()
-{
-    add_links();
-}
-
-// A backup of one device, written to a file and read again, restored into a
-// factory-fresh device by the upload chain (in the row's timing).
-void TestDeviceLink::restore_backup()
-{
-    QFETCH(bool, serial);
-    QFETCH(bool, full_timing);
-    if (!open(serial))
-        QSKIP("no pseudo-terminal here");
-    // Everything a backup carries: what the pages read, then every mode.
-    QVERIFY(m_link->read_back(kCanvas));
+    // The rest of a backup, read fast: what the pages read, then every mode.
+    m_link->set_full_timing(false);
     QVERIFY(m_link->read_input_card(0) && m_link->read_input_card(1));
     QVERIFY(m_link->read_win_adjust() && m_link->read_win_borders());
-    for (int mode = 0; mode < kModeCount; ++mode) {
-        QVERIFY(m_link->read_windows(mode, kCanvas));
-        QVERIFY(m_link->read_led_rects(mode));
-    }
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("backup.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(codec::write_config_file(codec::export_values(device_data)));
-    file.close();
+    for (int mode = 0; mode < kModeCount; ++mode)
+        QVERIFY(m_link->read_windows(mode, kCanvas) && m_link->read_led_rects(mode));
+    const QByteArray backup = codec::write_config_file(codec::export_values(device_data));
 
-    const sim::SimImage original = m_sim->image();
     m_sim->image().reset_to_factory();
     m_sim->clear_frame_log();
     // Nothing but the file fills the records; the link keeps its state.
@@ -154,8 +135,7 @@ void TestDeviceLink::restore_backup()
     fresh.net_open = device_data.net_open;
     device_data = fresh;
     m_link->set_full_timing(full_timing);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    codec::parse_import_values(codec::read_config_file(file.readAll()), device_data);
+    codec::parse_import_values(codec::read_config_file(backup), device_data);
 
     QSignalSpy steps(m_link.get(), &DeviceLink::upload_step);
     QSignalSpy finished(m_link.get(), &DeviceLink::upload_finished);
@@ -223,10 +203,7 @@ void TestDeviceLink::acknowledgement()
     QSignalSpy accepted(m_link.get(), &DeviceLink::reply_accepted);
     QSignalSpy rejected(m_link.get(), &DeviceLink::reply_rejected);
     QSignalSpy expired(m_link.get(), &DeviceLink::bound_expired);
-    LinkWait wait;
-    wait.code = proto::kWaitPipOnOff;
-    wait.await_ack = true;
-    QCOMPARE(int(m_link->transmit_short(proto::kCmdPipOnOff, 1, 1, wait)), outcome);
+    QCOMPARE(int(m_link->transmit_short(proto::kCmdPipOnOff, 1, 1, ack_wait())), outcome);
     QCOMPARE(accepted.size(), outcome == int(Outcome::Accepted) ? 1 : 0);
     QCOMPARE(rejected.size(), outcome == int(Outcome::Rejected) ? 1 : 0);
     QCOMPARE(expired.size(), outcome == int(Outcome::Accepted) ? 0 : 1);
@@ -248,10 +225,7 @@ void TestDeviceLink::chain_ends_at_a_failed_write()
     QCOMPARE(link.upload_state(), DeviceLink::UploadState::Failed);
     QVERIFY(!link.bound_running());
     // Plain commands without a link fail silently.
-    LinkWait wait;
-    wait.code = proto::kWaitPipOnOff;
-    wait.await_ack = true;
-    QCOMPARE(link.transmit_short(proto::kCmdPipOnOff, 1, 1, wait), Outcome::NotSent);
+    QCOMPARE(link.transmit_short(proto::kCmdPipOnOff, 1, 1, ack_wait()), Outcome::NotSent);
     QCOMPARE(expired.size(), 1);
 }
 
@@ -263,10 +237,7 @@ void TestDeviceLink::lost_link_ends_the_wait()
     m_sim->faults().mute_commands.insert(proto::kCmdPipOnOff);
     QSignalSpy lost(m_link.get(), &DeviceLink::link_lost);
     QTimer::singleShot(200, this, [this] { m_sim.reset(); });
-    LinkWait wait;
-    wait.code = proto::kWaitPipOnOff;
-    wait.await_ack = true;
-    QCOMPARE(m_link->transmit_short(proto::kCmdPipOnOff, 1, 1, wait), Outcome::NoAnswer);
+    QCOMPARE(m_link->transmit_short(proto::kCmdPipOnOff, 1, 1, ack_wait()), Outcome::NoAnswer);
     QCOMPARE(lost.size(), 1);
     QVERIFY(!m_link->bound_running());
     QCOMPARE(device_data.net_wait_code, 0);

@@ -9,14 +9,24 @@ namespace {
 
 bool has_white(const QImage &image, const QRect &area)
 {
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.alpha() == 255 && c.red() > 230 && c.green() > 230 && c.blue() > 230)
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (const QColor c = image.pixelColor(x, y);
+                c.alpha() == 255 && c.red() > 230 && c.green() > 230 && c.blue() > 230)
                 return true;
-        }
-    }
     return false;
+}
+
+// Puts at `path` an animation of a kind: "valid", "damaged", "empty" or "missing".
+bool make_animation(const QString &path, const QString &kind)
+{
+    if (kind == "valid")
+        return QFile::copy(QFINDTESTDATA("../src/resources/image/wait.gif"), path);
+    QFile file(path);
+    if (kind == "missing")
+        return true;
+    return file.open(QIODevice::WriteOnly) &&
+           (kind == "empty" || file.write(QByteArray("GIF89a") + QByteArray(40, '\xff')) > 0);
 }
 
 } // namespace
@@ -34,25 +44,17 @@ private slots:
 
 void TestWaitDialog::look_data()
 {
-    QTest::addColumn<QByteArray>("beside");
-    QTest::newRow("beside the program") << QByteArray("copy");
-    QTest::newRow("missing beside the program") << QByteArray();
-    QTest::newRow("damaged beside the program") << QByteArray("GIF89a\x10\x00junk");
+    QTest::addColumn<QString>("beside");
+    for (const char *kind : {"valid", "missing", "damaged"})
+        QTest::newRow(kind) << kind;
 }
 
 void TestWaitDialog::look()
 {
-    QFETCH(QByteArray, beside);
+    QFETCH(QString, beside);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("image")));
-    const QString besidePath = dir.filePath(QStringLiteral("image/wait.gif"));
-    if (beside == "copy") {
-        QVERIFY(QFile::copy(QFINDTESTDATA("../src/resources/image/wait.gif"), besidePath));
-    } else if (!beside.isEmpty()) {
-        QFile file(besidePath);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(beside);
-    }
+    QVERIFY(make_animation(dir.filePath(QStringLiteral("image/wait.gif")), beside));
     qputenv("TESSEL_APP_DIR", QFile::encodeName(dir.path()));
 
     CCWaitDialog dialog(QStringLiteral("Switching input signal...."));
@@ -63,13 +65,12 @@ void TestWaitDialog::look()
     const QColor panel(55, 135, 215);
     QCOMPARE(shot.pixelColor(175, 5), panel);
     QCOMPARE(shot.pixelColor(340, 60), panel);
-    QCOMPARE(shot.pixelColor(390, 60).alpha(), 0);                // transparent beyond the panel
-    QVERIFY(has_white(shot, QRect(115, 15, 70, 50)));             // the spinner, always
-    QVERIFY(has_white(shot, QRect(20, 70, 300, 40)));             // the message
+    QCOMPARE(shot.pixelColor(390, 60).alpha(), 0);    // transparent beyond the panel
+    QVERIFY(has_white(shot, QRect(115, 15, 70, 50))); // the spinner, always
+    QVERIFY(has_white(shot, QRect(20, 70, 300, 40))); // the message
 }
 
-// Each candidate is "valid", "damaged", "empty" or "missing"; the expected
-// index is the one chosen.
+// The kinds of the candidates, and the index of the one chosen.
 void TestWaitDialog::first_readable_data()
 {
     QTest::addColumn<QStringList>("kinds");
@@ -86,19 +87,10 @@ void TestWaitDialog::first_readable()
     QFETCH(QStringList, kinds);
     QFETCH(int, expected);
     QTemporaryDir dir;
-    const QString valid = QFINDTESTDATA("../src/resources/image/wait.gif");
     QStringList candidates;
     for (int i = 0; i < kinds.size(); ++i) {
-        const QString path = dir.filePath(QStringLiteral("%1.gif").arg(i));
-        if (kinds[i] == "valid") {
-            QVERIFY(QFile::copy(valid, path));
-        } else if (kinds[i] != "missing") {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            if (kinds[i] == "damaged")
-                file.write(QByteArray("GIF89a") + QByteArray(40, '\xff'));
-        }
-        candidates << path;
+        candidates << dir.filePath(QStringLiteral("%1.gif").arg(i));
+        QVERIFY(make_animation(candidates.last(), kinds[i]));
     }
     QCOMPARE(CCWaitDialog::first_readable_animation(candidates), candidates[expected]);
 }
