@@ -39,7 +39,9 @@ const struct {
     {proto::kInputCardReplyLength, 2,
      [](auto &r, auto &c, auto &d) { return decode_input_card(r, c.index, d); }},
     {proto::kWindowsReplyLength, 16,
-     [](auto &r, auto &c, auto &d) { return decode_windows(r, c.index, c.canvas_w, c.canvas_h, d); }},
+     [](auto &r, auto &c, auto &d) {
+         return decode_windows(r, c.index, c.canvas_w, c.canvas_h, d);
+     }},
     {proto::kModeTableReplyLength, 0,
      [](auto &r, auto &, auto &d) { return decode_mode_table(r, d); }},
     {proto::kWinAdjustReplyLength, 0,
@@ -56,11 +58,6 @@ const struct {
      [](auto &r, auto &, auto &d) { return decode_wall_sizes(r, d); }},
 };
 constexpr int kDecoderCount = int(sizeof kSpecs / sizeof kSpecs[0]);
-
-bool run(const Call &c, const QByteArray &reply, DeviceData &d)
-{
-    return kSpecs[c.decoder].decode(reply, c, d);
-}
 
 // The record's own bytes plus what lives on the heap behind it. The same object
 // is compared before and after, so untouched containers keep their pointers and
@@ -111,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     d.load_default_layouts();
     const Snapshot before(d);
 
-    const bool accepted = run(call, reply, d);
+    const auto &spec = kSpecs[call.decoder];
+    const bool accepted = spec.decode(reply, call, d);
     FUZZ_CHECK(accepted == should_accept(call, reply));
     if (!accepted) {
         FUZZ_CHECK(Snapshot(d) == before);
@@ -119,13 +117,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     // Same frame, different bytes behind it: the second decode must change nothing.
-    const int length = kSpecs[call.decoder].length;
+    const int length = spec.length;
     QByteArray moved = reply.left(length);
     for (int i = length; i < reply.size(); ++i)
         moved.append(static_cast<char>(~reply.at(i)));
     moved.append(QByteArray(kBufferSize, '\x5a'));
     const Snapshot decoded(d);
-    FUZZ_CHECK(run(call, moved, d));
+    FUZZ_CHECK(spec.decode(moved, call, d));
     FUZZ_CHECK(Snapshot(d) == decoded);
     return 0;
 }
