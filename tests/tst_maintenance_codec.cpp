@@ -23,11 +23,12 @@ private slots:
 
 void TestMaintenanceCodec::reader_and_writer()
 {
-    // One line form per line; a bad line must not disturb its neighbours.
+    // One line form per line, bytes of no text encoding too; a bad line must not
+    // disturb its neighbours.
     const QByteArray text = "42\n12.7\n-12.7\nabc\n12abc\n \t42 \r\n+7\n5.\n.9\n1.2.3\n1e3\n-\n\n"
-                            "1 2\n000123\n99999999999\n-99999999999\n1" +
+                            "\xff\x80\n1 2\n000123\n99999999999\n-99999999999\n1" +
                             QByteArray(1, '\0') + "2\n6";
-    const QVector<int> want{42, 12, -12, 0, 0,   42,      7,       5, 0, 0,
+    const QVector<int> want{42, 12, -12, 0, 0,   42,      7,       5, 0, 0, 0,
                             0,  0,  0,   0, 123, INT_MAX, INT_MIN, 0, 6, 0};
     ConfigValues v = codec::read_config_file(text);
     QCOMPARE(QVector<int>(v.begin(), v.begin() + want.size()), want);
