@@ -20,33 +20,6 @@ namespace {
 
 constexpr int kHeader = 4;
 
-enum Decoder {
-    kStatus,
-    kInputCard,
-    kWindows,
-    kModeTable,
-    kWinAdjust,
-    kWinBorders,
-    kUnitRects,
-    kLedRects,
-    kLedTotals,
-    kWallSizes,
-    kDecoderCount
-};
-
-struct Spec {
-    int length;
-    int index_limit; // 0: the decoder takes no index
-};
-
-constexpr Spec kSpecs[kDecoderCount] = {
-    {proto::kStatusReplyLength, 0},     {proto::kInputCardReplyLength, 2},
-    {proto::kWindowsReplyLength, 16},   {proto::kModeTableReplyLength, 0},
-    {proto::kWinAdjustReplyLength, 0},  {proto::kWinBordersReplyLength, 0},
-    {proto::kUnitRectsReplyLength, 16}, {proto::kLedRectsReplyLength, 16},
-    {proto::kLedTotalsReplyLength, 0},  {proto::kWallSizesReplyLength, 0},
-};
-
 struct Call {
     int decoder;
     int index;
@@ -54,31 +27,37 @@ struct Call {
     int canvas_h;
 };
 
-bool run(const Call &c, const QByteArray &reply, DeviceData &d)
-{
-    switch (c.decoder) {
-    case kStatus:
-        return codec::decode_status(reply, d);
-    case kInputCard:
-        return codec::decode_input_card(reply, c.index, d);
-    case kWindows:
-        return codec::decode_windows(reply, c.index, c.canvas_w, c.canvas_h, d);
-    case kModeTable:
-        return codec::decode_mode_table(reply, d);
-    case kWinAdjust:
-        return codec::decode_win_adjust(reply, d);
-    case kWinBorders:
-        return codec::decode_win_borders(reply, d);
-    case kUnitRects:
-        return codec::decode_unit_rects(reply, c.index, d);
-    case kLedRects:
-        return codec::decode_led_rects(reply, c.index, d);
-    case kLedTotals:
-        return codec::decode_led_totals(reply, d);
-    default:
-        return codec::decode_wall_sizes(reply, d);
-    }
-}
+using namespace codec;
+
+// Per decoder: its reply length and index limit (0: it takes no index).
+const struct {
+    int length;
+    int index_limit;
+    bool (*decode)(const QByteArray &, const Call &, DeviceData &);
+} kSpecs[] = {
+    {proto::kStatusReplyLength, 0, [](auto &r, auto &, auto &d) { return decode_status(r, d); }},
+    {proto::kInputCardReplyLength, 2,
+     [](auto &r, auto &c, auto &d) { return decode_input_card(r, c.index, d); }},
+    {proto::kWindowsReplyLength, 16,
+     [](auto &r, auto &c, auto &d) {
+         return decode_windows(r, c.index, c.canvas_w, c.canvas_h, d);
+     }},
+    {proto::kModeTableReplyLength, 0,
+     [](auto &r, auto &, auto &d) { return decode_mode_table(r, d); }},
+    {proto::kWinAdjustReplyLength, 0,
+     [](auto &r, auto &, auto &d) { return decode_win_adjust(r, d); }},
+    {proto::kWinBordersReplyLength, 0,
+     [](auto &r, auto &, auto &d) { return decode_win_borders(r, d); }},
+    {proto::kUnitRectsReplyLength, 16,
+     [](auto &r, auto &c, auto &d) { return decode_unit_rects(r, c.index, d); }},
+    {proto::kLedRectsReplyLength, 16,
+     [](auto &r, auto &c, auto &d) { return decode_led_rects(r, c.index, d); }},
+    {proto::kLedTotalsReplyLength, 0,
+     [](auto &r, auto &, auto &d) { return decode_led_totals(r, d); }},
+    {proto::kWallSizesReplyLength, 0,
+     [](auto &r, auto &, auto &d) { return decode_wall_sizes(r, d); }},
+};
+constexpr int kDecoderCount = int(sizeof kSpecs / sizeof kSpecs[0]);
 
 // The record's own bytes plus what lives on the heap behind it. The same object
 // is compared before and after, so untouched containers keep their pointers and
@@ -106,7 +85,7 @@ int u8(const QByteArray &a, int pos)
 // Acceptance written out from the reply format, not through the codec's helpers.
 bool should_accept(const Call &c, const QByteArray &reply)
 {
-    const Spec &s = kSpecs[c.decoder];
+    const auto &s = kSpecs[c.decoder];
     if (s.index_limit > 0 && (c.index < 0 || c.index >= s.index_limit))
         return false;
     return reply.size() >= s.length && u8(reply, 0) == ':' && u8(reply, 5) == 254 &&
@@ -129,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     d.load_default_layouts();
     const Snapshot before(d);
 
-    const bool accepted = run(call, reply, d);
+    const auto &spec = kSpecs[call.decoder];
+    const bool accepted = spec.decode(reply, call, d);
     FUZZ_CHECK(accepted == should_accept(call, reply));
     if (!accepted) {
         FUZZ_CHECK(Snapshot(d) == before);
@@ -137,13 +117,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     // Same frame, different bytes behind it: the second decode must change nothing.
-    const int length = kSpecs[call.decoder].length;
+    const int length = spec.length;
     QByteArray moved = reply.left(length);
     for (int i = length; i < reply.size(); ++i)
         moved.append(static_cast<char>(~reply.at(i)));
     moved.append(QByteArray(kBufferSize, '\x5a'));
     const Snapshot decoded(d);
-    FUZZ_CHECK(run(call, moved, d));
+    FUZZ_CHECK(spec.decode(moved, call, d));
     FUZZ_CHECK(Snapshot(d) == decoded);
     return 0;
 }

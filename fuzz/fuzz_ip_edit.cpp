@@ -31,33 +31,24 @@ constexpr int kKeys[16] = {Qt::Key_0,    Qt::Key_1,   Qt::Key_2,         Qt::Key
                            Qt::Key_8,    Qt::Key_9,   Qt::Key_Left,      Qt::Key_Right,
                            Qt::Key_Home, Qt::Key_End, Qt::Key_Backspace, Qt::Key_Delete};
 
-bool is_address(const QString &text)
+// One to three digits (or none, for a field being typed) worth at most 255.
+bool is_octet(const QString &text, bool may_be_empty = true)
 {
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != kOctets)
-        return false;
-    for (const QString &part : parts) {
-        if (part.isEmpty() || part.size() > 3)
-            return false;
-        for (const QChar c : part) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return false;
-        }
-        if (part.toInt() > 255)
-            return false;
-    }
-    return true;
-}
-
-bool is_octet(const QString &text)
-{
-    if (text.size() > 3)
+    if (text.size() > 3 || (text.isEmpty() && !may_be_empty))
         return false;
     for (const QChar c : text) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return false;
     }
     return text.toInt() <= 255;
+}
+
+bool is_address(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    return parts.size() == kOctets && std::all_of(parts.begin(), parts.end(), [](const QString &p) {
+               return is_octet(p, false);
+           });
 }
 
 void type(const uint8_t *keys, size_t count)

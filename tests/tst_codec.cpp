@@ -322,24 +322,21 @@ void TestCodec::presets_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("index"); // -1: no row
-    QTest::addColumn<int>("res_w"); // out_res after apply_format_code
-    QTest::addColumn<int>("res_h");
+    QTest::addColumn<QSize>("res"); // out_res after apply_format_code
     // Rows of the preset table (the first five are the short list); the record
     // starts at 111 x 222 with a custom size of 2048 x 1152.
-    QTest::newRow("1") << 1 << 0 << 1440 << 1440;
-    QTest::newRow("9 custom") << 9 << 2 << 2048 << 1152;
-    QTest::newRow("11") << 11 << 4 << 1200 << 1600;
-    QTest::newRow("24") << 24 << 12 << 1200 << 1960;
+    QTest::newRow("1") << 1 << 0 << QSize(1440, 1440);
+    QTest::newRow("9 custom") << 9 << 2 << QSize(2048, 1152);
+    QTest::newRow("11") << 11 << 4 << QSize(1200, 1600);
+    QTest::newRow("24") << 24 << 12 << QSize(1200, 1960);
     for (int code : {-1, 8, 25})
-        QTest::addRow("%d no row", code) << code << -1 << 111 << 222;
+        QTest::addRow("%d no row", code) << code << -1 << QSize(111, 222);
 }
 
 void TestCodec::presets()
 {
     QFETCH(int, code);
     QFETCH(int, index);
-    QFETCH(int, res_w);
-    QFETCH(int, res_h);
     const ResolutionPreset *p = preset_for_code(code);
     QCOMPARE(p ? p->index : -1, index);
     if (p)
@@ -351,7 +348,7 @@ void TestCodec::presets()
     d.custom_res_w = 2048;
     d.custom_res_h = 1152;
     QCOMPARE(apply_format_code(d), index);
-    QCOMPARE(QVector<int>({d.out_res_w, d.out_res_h}), QVector<int>({res_w, res_h}));
+    QTEST(QSize(d.out_res_w, d.out_res_h), "res");
     // An empty combo's -1, or a stray row, is clamped to the table.
     QCOMPARE(preset_at(-1).index, 0);
     QCOMPARE(preset_at(kPresetCount).index, kPresetCount - 1);

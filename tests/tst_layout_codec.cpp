@@ -45,14 +45,12 @@ void TestLayoutCodec::layers_and_conversions()
     QCOMPARE(codec::layer_code({0, 1, 1, 3}), -1);
     QCOMPARE(codec::layer_code({0, 1, 2, 4}), -1);
 
-    // The worked values: 0, WIN3 raised 1, then WIN4 lowered 9; 10 and 23.
+    // WIN3 raised, then WIN4 lowered (their codes 1 and 9 come through the item
+    // menu's test); worked codes 10 and 23 pin the independent decoder above.
     QVector<int32_t> layers{3, 2, 1, 0};
-    QCOMPARE(codec::layer_code(layers), 0);
     QVERIFY(codec::move_layer(layers, 2, true));
-    QCOMPARE(codec::layer_code(layers), 1);
     QVERIFY(codec::move_layer(layers, 3, false));
     QCOMPARE(layers, (QVector<int32_t>{2, 1, 0, 3}));
-    QCOMPARE(codec::layer_code(layers), 9);
     QVERIFY(!codec::move_layer(layers, 7, true));
     QCOMPARE(layers, (QVector<int32_t>{2, 1, 0, 3}));
     QCOMPARE(codec::layer_code({1, 3, 0, 2}), 10);

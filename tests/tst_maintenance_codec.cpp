@@ -1,7 +1,6 @@
 // The configuration file and the upload blocks, line and byte exact. Positions
 // are literals from the layout tables, never recomputed by the code under test.
 
-#include <QRandomGenerator>
 #include <QtTest>
 #include <climits>
 #include <numeric>
@@ -24,26 +23,23 @@ private slots:
 
 void TestMaintenanceCodec::reader_and_writer()
 {
-    // One line form per line; a bad line must not disturb its neighbours.
+    // One line form per line, bytes of no text encoding too; a bad line must not
+    // disturb its neighbours.
     const QByteArray text = "42\n12.7\n-12.7\nabc\n12abc\n \t42 \r\n+7\n5.\n.9\n1.2.3\n1e3\n-\n\n"
-                            "1 2\n000123\n99999999999\n-99999999999\n1" +
+                            "\xff\x80\n1 2\n000123\n99999999999\n-99999999999\n1" +
                             QByteArray(1, '\0') + "2\n6";
-    const QVector<int> want{42, 12, -12, 0, 0,   42,      7,       5, 0, 0,
+    const QVector<int> want{42, 12, -12, 0, 0,   42,      7,       5, 0, 0, 0,
                             0,  0,  0,   0, 123, INT_MAX, INT_MIN, 0, 6, 0};
     ConfigValues v = codec::read_config_file(text);
     QCOMPARE(QVector<int>(v.begin(), v.begin() + want.size()), want);
     QCOMPARE(codec::read_config_file("\xEF\xBB\xBF-4\r\n8")[0], -4);
 
-    // Lines past the 2000th are ignored; junk and 10 MB files are read, not feared.
+    // Lines past the 2000th are ignored; 10 MB lines are read, not feared.
     QByteArray long_file;
     for (int i = 0; i < 2500; ++i)
         long_file += QByteArray::number(i + 1) + '\n';
     v = codec::read_config_file(long_file);
     QVERIFY(v[0] == 1 && v[1999] == 2000);
-    QByteArray junk(64 * 1024, '\0');
-    for (char &c : junk)
-        c = static_cast<char>(QRandomGenerator::global()->bounded(256));
-    QCOMPARE(codec::read_config_file("17\n" + junk)[0], 17);
     QCOMPARE(codec::read_config_file(QByteArray(10 << 20, '9'))[0], INT_MAX);
     QCOMPARE(codec::read_config_file(QByteArray(10 << 20, '7') + "x")[0], 0);
 

@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QSignalSpy>
-#include <functional>
 #include <memory>
 
 #include "device/device_data.h"
@@ -20,6 +19,7 @@
 #include "output/mosaic/winclass.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
+#include "support/when_shown.h"
 
 Q_DECLARE_METATYPE(DevRect)
 
@@ -53,20 +53,6 @@ template <typename Item> QStringList menu(Item *item, const QString &entry = {})
     return seen;
 }
 
-// Runs `answer` once a modal dialog of type D shows (menu entries run them).
-template <typename D> void when_shown(const std::function<void(D *)> &answer)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
-        if (auto *d = qobject_cast<D *>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            answer(d);
-        }
-    });
-    timer->start(20);
-}
-
 void retype(QLineEdit *edit, const QString &text)
 {
     edit->clear();
@@ -77,12 +63,13 @@ void retype(QLineEdit *edit, const QString &text)
 template <typename Item>
 winClass *new_copy_unit(mosaic &editor, Item *on, int w, int h, QString *proposal = nullptr)
 {
-    when_shown<ledsize>([=](ledsize *d) {
+    auto &d = editor.size_dialog().form();
+    when_shown(&editor.size_dialog(), [=, &d] {
         if (proposal)
-            *proposal = d->form().lineEdit_w->text() + "x" + d->form().lineEdit_h->text();
-        retype(d->form().lineEdit_w, QString::number(w));
-        retype(d->form().lineEdit_h, QString::number(h));
-        QTest::mouseClick(d->form().pushButton_save, Qt::LeftButton);
+            *proposal = d.lineEdit_w->text() + "x" + d.lineEdit_h->text();
+        retype(d.lineEdit_w, QString::number(w));
+        retype(d.lineEdit_h, QString::number(h));
+        QTest::mouseClick(d.pushButton_save, Qt::LeftButton);
     });
     menu(on, "New");
     return editor.copy_units().isEmpty() ? nullptr : editor.copy_units().last().item.data();
@@ -239,8 +226,8 @@ void TestMosaic::single_wall_units()
 
     QSignalSpy sized(m_editor.get(), &mosaic::send_size_signal);
     QStringList shown;
-    when_shown<ledtrim>([&shown](ledtrim *d) {
-        auto &t = d->form();
+    auto &t = m_editor->trim_dialog().form();
+    when_shown(&m_editor->trim_dialog(), [&shown, &t] {
         shown << t.lineEdit_port->text() << t.lineEdit_x->text();
         // A wider unit leaves less room: x may reach 7000 - 1900 only.
         retype(t.lineEdit_w, "1900");
@@ -411,7 +398,8 @@ void TestMosaic::assignment_reaches_device()
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);
     s.sim->clear_frame_log();
     // A unit of half the wall, dragged to its right edge, becomes OutB DVI-3's.
-    when_shown<mosaic>([](mosaic *editor) {
+    mosaic *editor = &s.view->mosaic_dialog();
+    when_shown(editor, [editor] {
         editor->create_led_copy(1920, 1080);
         winClass *unit = editor->copy_units().last().item;
         QTest::mousePress(editor->canvas(0), Qt::LeftButton, {}, QPoint(50, 50));

@@ -29,17 +29,6 @@ void fill(const Typed &typed)
         retype(t.first, t.second);
 }
 
-// The one look of every button group: the chosen button and the others.
-bool highlighted(const QWidget *button)
-{
-    return button->styleSheet() == group_style::on();
-}
-
-bool grey(const QWidget *button)
-{
-    return button->styleSheet() == group_style::off();
-}
-
 int led_screen_in_file(const char *key)
 {
     return QSettings(tessel_settings_path(), QSettings::IniFormat).value(key, -1).toInt();
@@ -80,8 +69,11 @@ void TestOutputPage::page_lists_and_custom_bound()
     auto &ui = m_s.view->form();
     // The demo device: code 6, mode 2, OutB DVI-3.
     QCOMPARE(ui.formatBox->currentText(), QStringLiteral("1920x1080@60Hz"));
-    QVERIFY(highlighted(ui.m2Btn_out) && grey(ui.m0Btn_out));
-    QVERIFY(highlighted(ui.btn_outB_dvi3) && grey(ui.btn_outA_dvi3));
+    // The one look of every button group: the chosen button and the others.
+    for (QWidget *on : {ui.m2Btn_out, ui.btn_outB_dvi3})
+        QCOMPARE(on->styleSheet(), group_style::on());
+    for (QWidget *off : {ui.m0Btn_out, ui.btn_outA_dvi3})
+        QCOMPARE(off->styleSheet(), group_style::off());
     device_data.full_format_list = 0;
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);
     QStringList items;
