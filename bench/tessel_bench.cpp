@@ -536,7 +536,9 @@ void measure_links(Bench &bench, SimProcess &sim, bool full_timing, std::vector<
         row.floor_ms = wait(proto::kReadStatusInput) + wait(proto::kReadModeTable) +
                        2 * wait(proto::kReadInputCard) + wait(proto::kReadWinAdjust) +
                        wait(proto::kReadWinBorders) +
-                       kModeCount * (wait(proto::kReadWindows) + wait(proto::kReadLedRects));
+                       // The same pauses before the rectangle reads as the export.
+                       kModeCount * (kExportWindowsPauseMs + wait(proto::kReadWindows) +
+                                     kExportLedPauseMs + wait(proto::kReadLedRects));
         rows.push_back(row);
 
         // The serial engine reads each acknowledgement after its fixed wait.
