@@ -22,11 +22,15 @@ struct CommandInfo {
 };
 
 constexpr CommandInfo kCommands[] = {
-    {Command::Status, "status", 0}, {Command::Read, "read", 0},
-    {Command::Export, "export", 1}, {Command::Import, "import", 1},
+    {Command::Status, "status", 0},
+    {Command::Read, "read", 0},
+    {Command::Export, "export", 1},
+    {Command::Import, "import", 1},
     {Command::Diff, "diff", 1},
-    {Command::Mode, "mode", 1},     {Command::OutputMode, "output-mode", 1},
-    {Command::Source, "source", 2}, {Command::Init, "init", 0},
+    {Command::Mode, "mode", 1},
+    {Command::OutputMode, "output-mode", 1},
+    {Command::Source, "source", 2},
+    {Command::Init, "init", 0},
 };
 
 const char kExamples[] = R"(
@@ -247,8 +251,7 @@ Parsed parse_arguments(const QStringList &arguments)
                          .arg(parser.value(timeout)));
     if (r.json && r.command != Command::Status && r.command != Command::Read &&
         r.command != Command::Diff)
-        return usage(
-            QStringLiteral("--json goes with status, read and diff, not %1").arg(r.name));
+        return usage(QStringLiteral("--json goes with status, read and diff, not %1").arg(r.name));
 
     switch (r.command) {
     case Command::Mode:
