@@ -1,6 +1,7 @@
 // tessel-cli as scripts run it: separate processes against tessel-sim
 // processes on both links, several devices in one call, the export beside the
-// window's, an import read back, and arguments that must send nothing.
+// window's, an import read back, a diff that only reads, and arguments that
+// must send nothing.
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 #include "maintenance/maintenance_codec.h"
 #include "support/file_dialog_answerer.h"
@@ -106,6 +108,17 @@ QJsonObject first_device(const CliRun &run)
     return json_of(run)["devices"].toArray().first().toObject();
 }
 
+// The device's configuration as tessel-cli exports it to `path`.
+std::optional<codec::ConfigValues> exported_values(const SimProcess &sim, const QString &path)
+{
+    if (run_cli({"--host", sim.host(), "export", path}).exit != 0)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return codec::read_config_file(file.readAll());
+}
+
 bool write_lines(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -124,6 +137,7 @@ private slots:
     void several_devices();
     void export_matches_window();
     void import_then_read();
+    void diff_reads_only();
     void device_refuses_data();
     void device_refuses();
     void bad_arguments_data();
@@ -286,20 +300,16 @@ void TestCli::import_then_read()
     SimProcess sim;
     QVERIFY(sim.start(m_dir.path()));
     const QStringList link{"--host", sim.host()};
-    const QString backup = m_dir.filePath("import-backup.txt");
-    QCOMPARE(run_cli(link + QStringList{"export", backup}).exit, 0);
-    QFile file(backup);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    codec::ConfigValues values = codec::read_config_file(file.readAll());
-    file.close();
+    std::optional<codec::ConfigValues> values = exported_values(sim, m_dir.filePath("backup.txt"));
+    QVERIFY(values);
 
     // InA brightness; M3 WIN2 output rectangle (x, width, y, height).
-    values[0] = 77;
+    (*values)[0] = 77;
     const int win2_out = 426 + 96 * 3 + 24 * 1 + 4;
     for (int i : {0, 1, 2, 3})
-        values[size_t(win2_out + i)] = QList<int>{100, 1000, 50, 500}[i];
+        (*values)[size_t(win2_out + i)] = QList<int>{100, 1000, 50, 500}[i];
     const QString changed = m_dir.filePath("import-changed.txt");
-    QVERIFY(write_lines(changed, codec::write_config_file(values)));
+    QVERIFY(write_lines(changed, codec::write_config_file(*values)));
     CliRun run = run_cli(link + QStringList{"import", changed, "--yes"});
     QVERIFY2(run.exit == 0, qPrintable(run.err));
     QCOMPARE(run.out.trimmed(), sim.label() + ": imported " + changed + " (19 steps), read back");
@@ -313,13 +323,64 @@ void TestCli::import_then_read()
 
     // Another resolution in the file: refused with the hint, nothing written.
     const int writes = sim.writes().size();
-    values[codec::kLineFormat] = 20; // 1920x1080@50Hz, the device is at 60 Hz
-    QVERIFY(write_lines(changed, codec::write_config_file(values)));
+    (*values)[codec::kLineFormat] = 20; // 1920x1080@50Hz, the device is at 60 Hz
+    QVERIFY(write_lines(changed, codec::write_config_file(*values)));
     run = run_cli(link + QStringList{"import", changed, "--yes"});
     QCOMPARE(run.exit, 1);
     QCOMPARE(run.err.trimmed(),
              sim.label() + ": import refused: First change the resolution to 1920x1080");
     QCOMPARE(sim.writes().size(), writes);
+}
+
+void TestCli::diff_reads_only()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(m_dir.path()));
+    const QStringList link{"--host", sim.host()};
+    const QString file = m_dir.filePath("diff.txt");
+    std::optional<codec::ConfigValues> values = exported_values(sim, file);
+    QVERIFY(values);
+
+    // Three areas: InB contrast, WIN3 border red, M3 WIN2 output x.
+    (*values)[12] = 55;
+    (*values)[49] = 255;
+    (*values)[742] = 0;
+    QVERIFY(write_lines(file, codec::write_config_file(*values)));
+    CliRun run = run_cli(link + QStringList{"diff", file});
+    QCOMPARE(run.exit, 0);
+    const QStringList lines{
+        "Input cards: 1 change",
+        "  InB · picture · contrast 73 → 55",
+        "Borders: 1 change",
+        "  WIN3 · border colour (12, 22, 32) → (255, 22, 32)",
+        "Display modes: 1 change",
+        "  M3 · WIN2 · output rectangle (120, 80, 1656, 936) → (0, 80, 1656, 936)",
+        "3 changes in all"};
+    QCOMPARE(run.out, sim.label() + ": " + lines.join("\n" + sim.label() + ": ") + "\n");
+
+    run = run_cli(link + QStringList{"diff", file, "--json"});
+    QCOMPARE(run.exit, 0);
+    const QJsonObject diff = first_device(run)["diff"].toObject();
+    QCOMPARE(diff["count"].toInt(), 3);
+    QStringList listed;
+    for (const QJsonValue c : diff["changes"].toArray())
+        listed << c["area"].toString() + ": " + c["place"].toString() + " " +
+                      c["before"].toString() + " → " + c["after"].toString();
+    QCOMPARE(listed, (QStringList{"Input cards: " + lines[1].mid(2), "Borders: " + lines[3].mid(2),
+                                  "Display modes: " + lines[5].mid(2)}));
+    QCOMPARE(diff["areas"][2].toObject(), (QJsonObject{{"area", "Display modes"}, {"count", 1}}));
+
+    // Another resolution: shown as a change with the import's hint, still a diff that ran.
+    (*values)[codec::kLineFormat] = 20; // 1920x1080@50Hz, the device is at 60 Hz
+    QVERIFY(write_lines(file, codec::write_config_file(*values)));
+    run = run_cli(link + QStringList{"diff", file});
+    QCOMPARE(run.exit, 0);
+    QVERIFY(run.out.contains(
+        ": Resolution: 1 change\n" + sim.label() +
+        ":   output resolution 1920x1080@60Hz → 1920x1080@50Hz\n" + sim.label() +
+        ": an import would be refused: First change the resolution to 1920x1080\n"));
+    QVERIFY(!sim.frames().isEmpty());
+    QCOMPARE(sim.writes(), QStringList());
 }
 
 void TestCli::bad_arguments_data()
@@ -351,6 +412,9 @@ void TestCli::bad_arguments_data()
     QTest::newRow("missing file") << QStringList{"import", m_dir.filePath("missing.txt"), "--yes"}
                                   << 3
                                   << "tessel-cli: cannot read " + m_dir.filePath("missing.txt");
+    QTest::newRow("diff of a missing file")
+        << QStringList{"diff", m_dir.filePath("missing.txt")} << 3
+        << "tessel-cli: cannot read " + m_dir.filePath("missing.txt");
     QTest::newRow("damaged file")
         << QStringList{"import", damaged, "--yes"} << 3
         << "tessel-cli: " + damaged +
@@ -362,8 +426,9 @@ void TestCli::bad_arguments_data()
     QTest::newRow("import nobody confirms") << QStringList{"import", good} << 2
                                             << "tessel-cli: import needs --yes when no one can "
                                                "answer \"Import? [y/N]\"; nothing was sent";
-    QTest::newRow("json for a write") << QStringList{"mode", "3", "--json"} << 2
-                                      << "tessel-cli: --json goes with status and read, not mode";
+    QTest::newRow("json for a write")
+        << QStringList{"mode", "3", "--json"} << 2
+        << "tessel-cli: --json goes with status, read and diff, not mode";
 }
 
 void TestCli::bad_arguments()
@@ -385,7 +450,7 @@ void TestCli::help()
     const CliRun run = run_cli({"--help"});
     QCOMPARE(run.exit, 0);
     for (const char *command :
-         {"status", "read", "export", "import", "mode", "output-mode", "source", "init"}) {
+         {"status", "read", "export", "import", "diff", "mode", "output-mode", "source", "init"}) {
         const QRegularExpression example(
             QStringLiteral("\\n +tessel-cli --\\S+ \\S+( --device \\d)? %1\\b")
                 .arg(QLatin1String(command)));

@@ -22,10 +22,15 @@ struct CommandInfo {
 };
 
 constexpr CommandInfo kCommands[] = {
-    {Command::Status, "status", 0}, {Command::Read, "read", 0},
-    {Command::Export, "export", 1}, {Command::Import, "import", 1},
-    {Command::Mode, "mode", 1},     {Command::OutputMode, "output-mode", 1},
-    {Command::Source, "source", 2}, {Command::Init, "init", 0},
+    {Command::Status, "status", 0},
+    {Command::Read, "read", 0},
+    {Command::Export, "export", 1},
+    {Command::Import, "import", 1},
+    {Command::Diff, "diff", 1},
+    {Command::Mode, "mode", 1},
+    {Command::OutputMode, "output-mode", 1},
+    {Command::Source, "source", 2},
+    {Command::Init, "init", 0},
 };
 
 const char kExamples[] = R"(
@@ -38,6 +43,9 @@ Commands:
                       tessel-cli --host 10.0.0.11,10.0.0.12 export backup/
   import FILE       write a configuration file into the device and read it back
                       tessel-cli --host 192.168.1.100 import show.txt --yes
+  diff FILE         what an import of FILE would change, area by area; sends
+                    only read requests
+                      tessel-cli --host 10.0.0.11,10.0.0.12 diff show.txt
   mode N            select display mode N (0..15, or M0..M15)
                       tessel-cli --host 192.168.1.100 mode 3
   output-mode N     select output mode N (0..15, or M0..M15)
@@ -52,8 +60,9 @@ Several devices: repeat --host or --serial (hosts also as a,b,c); --device 1,2,3
 for devices sharing one bus, asked one at a time (it applies to every link).
 Hosts and serial ports are served side by side.
 
-Exit status: 0 done; 1 a device did not answer, rejected a command or refused
-an import; 2 usage; 3 a file could not be read or written.
+Exit status: 0 done (for diff: whether or not anything would change); 1 a
+device did not answer, rejected a command or refused an import; 2 usage; 3 a
+file could not be read or written.
 )";
 
 Parsed usage(const QString &message)
@@ -195,12 +204,12 @@ Parsed parse_arguments(const QStringList &arguments)
                                      QStringLiteral("Limit for the whole operation per device."),
                                      QStringLiteral("MS"));
     const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("JSON output for status and read."));
+                                  QStringLiteral("JSON output for status, read and diff."));
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Confirm import and init without asking."));
     parser.addOptions({help, serial, host, device, full_timing, timeout, json, yes});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("status, read, export, import, mode, "
+                                 QStringLiteral("status, read, export, import, diff, mode, "
                                                 "output-mode, source or init (below)."),
                                  QStringLiteral("command [arguments]"));
 
@@ -240,8 +249,9 @@ Parsed parse_arguments(const QStringList &arguments)
         !parse_int(parser.value(timeout), 1, 24 * 3600 * 1000, r.timeout_ms))
         return usage(QStringLiteral("--timeout %1: give milliseconds, at least 1")
                          .arg(parser.value(timeout)));
-    if (r.json && r.command != Command::Status && r.command != Command::Read)
-        return usage(QStringLiteral("--json goes with status and read, not %1").arg(r.name));
+    if (r.json && r.command != Command::Status && r.command != Command::Read &&
+        r.command != Command::Diff)
+        return usage(QStringLiteral("--json goes with status, read and diff, not %1").arg(r.name));
 
     switch (r.command) {
     case Command::Mode:
@@ -262,6 +272,7 @@ Parsed parse_arguments(const QStringList &arguments)
         break;
     case Command::Export:
     case Command::Import:
+    case Command::Diff:
         r.file = args[0];
         break;
     case Command::Init:

@@ -36,12 +36,12 @@ struct Target {
     QString file_stem() const;
 };
 
-enum class Command { Status, Read, Export, Import, Mode, OutputMode, Source, Init };
+enum class Command { Status, Read, Export, Import, Diff, Mode, OutputMode, Source, Init };
 
 struct Request {
     Command command = Command::Status;
     QString name;            // the command as typed
-    QString file;            // export, import
+    QString file;            // export, import, diff
     bool export_dir = false; // export writes one file per device into `file`
     int number = 0;          // mode, output mode, connector code
     int card = 0;            // source
@@ -51,7 +51,7 @@ struct Request {
     bool full_timing = false;
     int timeout_ms = 0; // 0: only the bounds of each step
 
-    // The file's values for an import, read before any device is contacted.
+    // The file's values for an import or diff, read before any device is contacted.
     codec::ConfigValues values{};
 };
 

@@ -289,4 +289,49 @@ QJsonObject records_json(const DeviceData &d)
             {"modes", modes},           {"outputs", outputs}};
 }
 
+QStringList diff_lines(const QVector<codec::ConfigChange> &changes, const QString &hint)
+{
+    QStringList lines;
+    for (int a = 0; a < codec::kDiffAreaCount; ++a) {
+        const auto area = static_cast<codec::DiffArea>(a);
+        const int count = codec::count_changes(changes, area);
+        if (count == 0)
+            continue;
+        lines.append(QStringLiteral("%1: %2 change%3")
+                         .arg(codec::diff_area_name(area).en)
+                         .arg(count)
+                         .arg(count == 1 ? "" : "s"));
+        for (const codec::ConfigChange &c : changes)
+            if (c.area == area)
+                lines.append(QStringLiteral("  ") + c.line(true));
+    }
+    if (!hint.isEmpty())
+        lines.append(QStringLiteral("an import would be refused: ") + hint);
+    lines.append(changes.isEmpty() ? QStringLiteral("no changes")
+                                   : QStringLiteral("%1 change%2 in all")
+                                         .arg(changes.size())
+                                         .arg(changes.size() == 1 ? "" : "s"));
+    return lines;
+}
+
+QJsonObject diff_json(const QVector<codec::ConfigChange> &changes, const QString &hint)
+{
+    QJsonArray areas;
+    for (int a = 0; a < codec::kDiffAreaCount; ++a) {
+        const auto area = static_cast<codec::DiffArea>(a);
+        if (const int count = codec::count_changes(changes, area))
+            areas.append(QJsonObject{{"area", codec::diff_area_name(area).en}, {"count", count}});
+    }
+    QJsonArray list;
+    for (const codec::ConfigChange &c : changes)
+        list.append(QJsonObject{{"area", codec::diff_area_name(c.area).en},
+                                {"place", c.place.en},
+                                {"before", c.before.en},
+                                {"after", c.after.en}});
+    QJsonObject out{{"count", changes.size()}, {"areas", areas}, {"changes", list}};
+    if (!hint.isEmpty())
+        out["hint"] = hint;
+    return out;
+}
+
 } // namespace cli

@@ -4,8 +4,10 @@
 
 #include <QJsonObject>
 #include <QStringList>
+#include <QVector>
 
 #include "device/device_data.h"
+#include "maintenance/config_diff.h"
 
 namespace cli {
 
@@ -21,5 +23,10 @@ QJsonObject status_json(const DeviceData &d);
 // Everything a configuration read brought in, the status included.
 QStringList records_lines(const DeviceData &d);
 QJsonObject records_json(const DeviceData &d);
+
+// What an import would change, by area with a count each, in English; `hint`
+// (empty when the resolution matches) says why the import would be refused.
+QStringList diff_lines(const QVector<codec::ConfigChange> &changes, const QString &hint);
+QJsonObject diff_json(const QVector<codec::ConfigChange> &changes, const QString &hint);
 
 } // namespace cli

@@ -33,6 +33,8 @@ int main(int argc, char *argv[])
                                                "\"Import? [y/N]\"; nothing was sent"));
             return cli::kExitUsage;
         }
+    }
+    if (request.command == cli::Command::Import || request.command == cli::Command::Diff) {
         const QString problem = cli::load_config_file(request.file, request.values);
         if (!problem.isEmpty()) {
             console.error(name, problem + QStringLiteral("; nothing was sent"));
