@@ -64,8 +64,10 @@ bool DeviceLink::open_serial(const QString &port_name, int device_id)
     }
     m_data.serial_open = 1;
     m_data.device_id = device_id;
+    m_serial_name = port_name;
     m_lost = false;
     m_rx.clear();
+    emit state_changed();
     return true;
 }
 
@@ -96,11 +98,13 @@ bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, 
     m_port = port;
     m_lost = false;
     m_rx.clear();
+    emit state_changed();
     return true;
 }
 
 void DeviceLink::close()
 {
+    const bool was_open = is_open();
     if (m_data.serial_open) {
         m_data.serial_open = 0;
         m_data.net_open = 0;
@@ -112,6 +116,8 @@ void DeviceLink::close()
     }
     m_rx.clear();
     m_pending_reply = 0;
+    if (was_open)
+        emit state_changed();
 }
 
 DeviceLink::Transport DeviceLink::transport() const
@@ -130,6 +136,19 @@ QString DeviceLink::description() const
         return QStringLiteral("serial %1").arg(m_serial.portName());
     case Transport::Network:
         return QStringLiteral("network %1:%2").arg(m_host).arg(m_port);
+    case Transport::None:
+        break;
+    }
+    return {};
+}
+
+QString DeviceLink::endpoint() const
+{
+    switch (transport()) {
+    case Transport::Serial:
+        return m_serial_name;
+    case Transport::Network:
+        return QStringLiteral("%1:%2").arg(m_host).arg(m_port);
     case Transport::None:
         break;
     }
@@ -163,6 +182,19 @@ void DeviceLink::on_transport_error()
     if (m_ack_loop)
         m_ack_loop->quit();
     end_chain();
+    // Closed here, inside the transport's own signal: whatever wait or chain
+    // resumes after it finds no transport, so nothing is written after the loss.
+    // A dead peer takes no queued bytes, hence abort() and not close().
+    const bool serial = m_data.serial_open;
+    m_data.serial_open = 0;
+    m_data.net_open = 0;
+    if (serial)
+        m_serial.close();
+    else
+        m_socket.abort();
+    m_rx.clear();
+    m_pending_reply = 0;
+    emit state_changed();
     emit link_lost();
 }
 
@@ -189,8 +221,12 @@ qint64 DeviceLink::write_frame(const QByteArray &frame)
     QIODevice *d = io();
     if (!d)
         return 0;
-    discard_input();
     const uint8_t command = static_cast<uint8_t>(frame.at(5));
+    if (m_read_only && command != proto::kCmdRead) {
+        emit write_refused(command);
+        return 0;
+    }
+    discard_input();
     m_pending_reply = command == proto::kCmdRead ? 0 : proto::ack_length(command);
     const qint64 written = d->write(frame);
     // Flushed at once so that the buffer clear of the next send cannot drop it.
@@ -274,6 +310,9 @@ bool DeviceLink::collect(int length, int ms)
 
 void DeviceLink::pause(int ms)
 {
+    // Nothing to pace once the link is gone (lost in the middle of a series).
+    if (!is_open())
+        return;
     if (m_full_timing) {
         m_data.delay(ms);
         return;
@@ -352,6 +391,7 @@ void DeviceLink::run_engine(int32_t &code)
 void DeviceLink::on_accepted(int code)
 {
     m_last_outcome = Outcome::Accepted;
+    emit reply_taken();
     if (m_ack_loop)
         m_ack_loop->quit();
     emit reply_accepted(code);
@@ -442,9 +482,15 @@ DeviceLink::Outcome DeviceLink::run_transmit(uint8_t command, const std::functio
                                              const std::function<void()> &busy_wait)
 {
     if (!send()) {
-        // A chain that cannot go on ends as its bound would: once, at once.
-        if (wait.chain_step)
+        // A chain that cannot go on ends as its bound would: once, at once. A
+        // read-only link refused the step: the device is not silent, so no bound.
+        if (wait.chain_step && m_read_only && is_open()) {
+            m_bound.stop();
+            set_wait_code(0);
+            end_chain();
+        } else if (wait.chain_step) {
             expire_bound();
+        }
         return Outcome::NotSent;
     }
     set_wait_code(wait.code);
@@ -519,8 +565,10 @@ int DeviceLink::direct_read(const proto::ReadSpec &request, uint8_t index)
         got = whole ? length : 0;
     }
     std::memcpy(m_data.rx_buf, m_rx.constData(), static_cast<size_t>(got));
-    if (got == length)
+    if (got == length) {
         m_pending_reply = 0;
+        emit reply_taken();
+    }
     return got;
 }
 
