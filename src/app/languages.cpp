@@ -166,6 +166,7 @@ void TesselView::apply_texts()
 
     set_connect_button_text();
     set_output_texts();
+    apply_link_status_texts();
 }
 
 void TesselView::select_chinese()

@@ -50,6 +50,7 @@ TesselView::TesselView(QWidget *parent)
     connect(&m_link, &DeviceLink::bound_expired, this, &TesselView::on_busy_bound_expired);
     connect(&m_link, &DeviceLink::link_lost, this, &TesselView::on_link_lost);
     connect(&m_link, &DeviceLink::upload_step, this, &TesselView::show_import_step);
+    setup_link_status();
     connect(ui.fullTimingBox, &QCheckBox::toggled, this, &TesselView::set_full_timing);
     connect(ui.cradioBtn, &QRadioButton::clicked, this, &TesselView::select_chinese);
     connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);

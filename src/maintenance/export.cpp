@@ -37,12 +37,16 @@ void TesselView::clicked_export_btn()
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return;
-    prepare_export();
+    // A link lost on the way leaves records only partly read: no file.
+    if (!prepare_export()) {
+        file.cancelWriting();
+        return;
+    }
     file.write(codec::write_config_file(codec::export_values(device_data)));
     file.commit();
 }
 
-void TesselView::prepare_export()
+bool TesselView::prepare_export()
 {
     setEnabled(false);
     QPointer<CCWaitDialog> dialog = show_busy_dialog(
@@ -69,4 +73,5 @@ void TesselView::prepare_export()
     }
     close_busy_dialog();
     setEnabled(true);
+    return m_link.is_open();
 }
