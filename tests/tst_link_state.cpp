@@ -98,7 +98,7 @@ void trigger_menu_entry(winClass *unit, const QString &path)
 }
 
 // What the operator is doing when the device goes away.
-enum class Doing { Idle, BusyDialog, Delay, Export, Import, ReadBack };
+enum class Doing { Idle, BusyDialog, Delay, Export, Import, ReadBack, PageRead };
 
 } // namespace
 
@@ -212,9 +212,13 @@ void TestLinkState::lost_link_data()
         const char *name;
         Doing doing;
     } rows[] = {
-        {"idle", Doing::Idle},     {"busy dialog", Doing::BusyDialog},
-        {"delay", Doing::Delay},   {"export", Doing::Export},
-        {"import", Doing::Import}, {"read-back", Doing::ReadBack},
+        {"idle", Doing::Idle},
+        {"busy dialog", Doing::BusyDialog},
+        {"delay", Doing::Delay},
+        {"export", Doing::Export},
+        {"import", Doing::Import},
+        {"read-back", Doing::ReadBack},
+        {"output page read", Doing::PageRead},
     };
     for (bool serial : {false, true})
         for (const auto &r : rows)
@@ -236,8 +240,10 @@ void TestLinkState::lost_link()
         mute = QStringList{"--mute-commands", QString::number(kCmdImportMode)};
     else if (doing == Doing::Export)
         mute = QStringList{"--mute-reads", QString::number(kSelWindows)};
+    else if (doing == Doing::PageRead)
+        mute = QStringList{"--mute-reads", QString::number(kSelLedRects)};
     else if (doing == Doing::ReadBack)
-        mute = QStringList{"--mute-reads", QString::number(kSelModeTable)};
+        mute = QStringList{"--mute-reads", QString::number(kSelWindows)};
     quint16 port = 0;
     QString pty;
     QVERIFY(start_sim_process(m_device, TESSEL_SIM_PATH, mute, port, pty));
@@ -256,8 +262,10 @@ void TestLinkState::lost_link()
     const QString backup = m_s.path(QStringLiteral("backup.txt"));
 
     if (doing == Doing::ReadBack) {
-        // The mode table never comes: the read-back waits on it.
-        once(waiting, kill);
+        // The windows, the read-back's last read, never come: it waits on them.
+        once(
+            [] { return device_data.serial_wait_code + device_data.net_wait_code == kWaitWindows; },
+            kill);
         connect_view(view, port, pty, serial);
     } else {
         QVERIFY(connect_view(view, port, pty, serial));
@@ -292,6 +300,15 @@ void TestLinkState::lost_link()
             QTest::mouseClick(view.form().importBtn, Qt::LeftButton);
             break;
         }
+        case Doing::PageRead:
+            once(
+                [] {
+                    return device_data.serial_wait_code + device_data.net_wait_code ==
+                           kWaitLedRectsRead;
+                },
+                kill);
+            QTest::mouseClick(view.form().outBtn, Qt::LeftButton);
+            break;
         case Doing::ReadBack:
             break;
         }
@@ -330,6 +347,7 @@ void TestLinkState::check_closed_after_loss(const ModalAnswerer &boxes)
     QCOMPARE(state_text(view), QStringLiteral("未连接"));
     QCOMPARE(view.form().connectBtn->text(), QStringLiteral("连接"));
     QCOMPARE(view.form().stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
+    QVERIFY(view.form().cmclBtn->styleSheet().contains(QStringLiteral("rgb(255, 223, 58)")));
     QVERIFY(view.form().readOnlyBox->isEnabled());
     // Nothing is written after the loss.
     QVERIFY(!view.transmit_short(kCmdPipOnOff, 0, 3, TxWait::busy(kWaitPipOnOff, "busy")));

@@ -140,7 +140,9 @@ void TesselView::wins_set_clicked()
     close_all_items();
     load_device_state();
     setEnabled(true);
-    ui.stackedWidget->setCurrentIndex(kPageMultiWindow);
+    // A link lost during the read-back has shown the communication page.
+    if (m_link.is_open())
+        ui.stackedWidget->setCurrentIndex(kPageMultiWindow);
 }
 
 void TesselView::highlight_page_button(int index)
