@@ -45,7 +45,7 @@ void TesselView::setup_link_status()
     connect(&m_link, &DeviceLink::write_refused, this, &TesselView::on_write_refused);
     connect(ui.readOnlyBox, &QCheckBox::toggled, this, [this](bool on) {
         set_read_only(on);
-        // Kept at once, like every other choice of the communication page.
+        // Kept at once: the choice holds for the next connection and the next start.
         write_settings();
     });
 }
