@@ -8,12 +8,16 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QTextCodec>
+#include <QTextStream>
 
 #include "device/protocol.h"
 #include "fuzz_check.h"
 #include "maintenance/maintenance_codec.h"
 
 namespace {
+
+constexpr int kUtf8Mib = 106;
 
 // Upload frame lengths less the seven header bytes and the closing ':'.
 constexpr int kInputPayload = proto::kAckImportInput - proto::kMinFrameLength;
@@ -42,7 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray file(reinterpret_cast<const char *>(data), static_cast<int>(size));
     const codec::ConfigValues values = codec::read_config_file(file);
 
+    // A UTF-16 or UTF-32 file reads as QTextStream reads it.
     QByteArray body = file;
+    const QTextCodec *unicode = QTextCodec::codecForUtfText(file, nullptr);
+    if (unicode && unicode->mibEnum() != kUtf8Mib)
+        body = QTextStream(file).readAll().toUtf8();
     if (body.startsWith("\xEF\xBB\xBF"))
         body.remove(0, 3);
     QList<QByteArray> lines = body.split('\n');

@@ -7,6 +7,9 @@ packages=(
   qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
   fonts-wqy-microhei     # Chinese glyphs: the interface starts in Chinese
   xvfb xauth             # a display for machines without one
+  librsvg2-bin           # rsvg-convert draws the raster icons from the SVG
+  desktop-file-utils appstream  # validators of the desktop entry and the metainfo
+  dpkg-dev               # dpkg-shlibdeps: the Debian package's dependencies
 )
 
 missing=()

@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QSocketNotifier>
 #include <cstdio>
 
@@ -97,6 +98,8 @@ int main(int argc, char *argv[])
                                       "N", "7007");
     const QCommandLineOption listen_any(QStringLiteral("listen-any"),
                                         "Listen on every address, not loopback.");
+    const QCommandLineOption listen_address(
+        QStringLiteral("listen"), "Listen on this address only (e.g. 127.0.0.2).", "ADDR");
     const QCommandLineOption serial(QStringLiteral("serial"),
                                     "Create a pseudo-terminal and print its path.");
     const QCommandLineOption serial_link(QStringLiteral("serial-link"),
@@ -112,7 +115,7 @@ int main(int argc, char *argv[])
                                      "Start from factory settings, not the demo.");
     const QCommandLineOption log_file(QStringLiteral("log"),
                                       "Append every received frame (hex) to FILE.", "FILE");
-    const QCommandLineOption mute(QStringLiteral("mute"), "Never reply.");
+    const QCommandLineOption mute(QStringList{"mute", "no-reply"}, "Never reply.");
     const QCommandLineOption mute_commands(QStringLiteral("mute-commands"),
                                            "No reply to these command codes.", "LIST");
     const QCommandLineOption mute_reads(QStringLiteral("mute-reads"),
@@ -134,10 +137,10 @@ int main(int argc, char *argv[])
         "Damage only replies to these command codes (reads: 1000 + selector).", "LIST");
     const QCommandLineOption drop_after(QStringLiteral("drop-after"),
                                         "Hang up a link after it received N frames.", "N");
-    parser.addOptions({tcp_port,      listen_any, serial,   serial_link, device_id,
-                       image_file,    save_image, factory,  log_file,    mute,
-                       mute_commands, mute_reads, bad_ack,  bad_command, split_ms,
-                       delay_ms,      junk,       truncate, scope,       drop_after});
+    parser.addOptions({tcp_port,   listen_any, listen_address, serial,   serial_link, device_id,
+                       image_file, save_image, factory,        log_file, mute,        mute_commands,
+                       mute_reads, bad_ack,    bad_command,    split_ms, delay_ms,    junk,
+                       truncate,   scope,      drop_after});
     parser.process(app);
 
     sim::SimImage image = parser.isSet(factory) ? sim::SimImage::factory() : sim::SimImage::demo();
@@ -192,10 +195,15 @@ int main(int argc, char *argv[])
     int port = 0;
     if (!parse_int(parser.value(tcp_port), 0, 65535, port))
         return fail(QStringLiteral("bad --tcp-port"));
-    const bool any = parser.isSet(listen_any);
-    if (!server.listen_tcp(quint16(port), any))
+    QHostAddress address(parser.isSet(listen_any) ? QHostAddress::Any : QHostAddress::LocalHost);
+    if (parser.isSet(listen_address) && !address.setAddress(parser.value(listen_address)))
+        return fail(QStringLiteral("bad --listen"));
+    if (!server.listen_tcp(quint16(port), address))
         return fail(QStringLiteral("cannot listen on TCP port %1").arg(port));
-    say(QStringLiteral("tcp %1:%2").arg(any ? "0.0.0.0" : "127.0.0.1").arg(server.tcp_port()));
+    const QString shown = parser.isSet(listen_any) && !parser.isSet(listen_address)
+                              ? QStringLiteral("0.0.0.0")
+                              : address.toString();
+    say(QStringLiteral("tcp %1:%2").arg(shown).arg(server.tcp_port()));
 
     if (parser.isSet(serial) || parser.isSet(serial_link)) {
         const QString link = parser.value(serial_link);

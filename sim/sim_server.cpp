@@ -78,6 +78,12 @@ SimServer::Link *SimServer::make_link(std::function<void(const QByteArray &)> wr
 
 bool SimServer::listen_tcp(quint16 port, bool any_address)
 {
+    return listen_tcp(port, any_address ? QHostAddress(QHostAddress::Any)
+                                        : QHostAddress(QHostAddress::LocalHost));
+}
+
+bool SimServer::listen_tcp(quint16 port, const QHostAddress &address)
+{
     if (!tcp_) {
         tcp_ = new QTcpServer(this);
         connect(tcp_, &QTcpServer::newConnection, this, [this] {
@@ -95,9 +101,7 @@ bool SimServer::listen_tcp(quint16 port, bool any_address)
         });
     }
     tcp_->close();
-    return tcp_->listen(any_address ? QHostAddress(QHostAddress::Any)
-                                    : QHostAddress(QHostAddress::LocalHost),
-                        port);
+    return tcp_->listen(address, port);
 }
 
 quint16 SimServer::tcp_port() const

@@ -15,6 +15,7 @@
 #include <functional>
 
 class QFile;
+class QHostAddress;
 class QSocketNotifier;
 class QTcpServer;
 
@@ -57,6 +58,8 @@ public:
     // Listens on the loopback address (or on every address); port 0 picks a
     // free one. Returns false when the port cannot be bound.
     bool listen_tcp(quint16 port = 0, bool any_address = false);
+    // Listens on one given address, so several devices can share a port number.
+    bool listen_tcp(quint16 port, const QHostAddress &address);
     quint16 tcp_port() const;
 
     // Creates the pseudo-terminal and returns the path a client opens (the

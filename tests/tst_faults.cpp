@@ -1,7 +1,8 @@
 // Fault matrix: every acknowledged command and the chains the reply engines
 // continue, and every read of the read-back, against a device that misbehaves
 // in each way it can, on both links. TESSEL_FAULT_ROWS selects the rows whose
-// tag starts with one of its comma-separated prefixes (one CTest slice each).
+// tag starts with one of its comma-separated prefixes (one CTest slice each);
+// TESSEL_FULL_TIMING=1 runs them with the specified waits instead of fast replies.
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,7 +26,11 @@ namespace {
 using namespace proto;
 using sim::SimFaults;
 
-constexpr int kBoundMs = 2000;
+// Short, so that every fault that ends at the bound ends soon; a late reply
+// still comes well inside it, after the longest engine wait.
+constexpr int kBoundMs = 1200;
+constexpr int kLateMs = 700;
+constexpr int kPastBoundMs = kBoundMs + 800;
 // The longest a direct read after an accepted reply may take: the longest
 // first wait and the network's ten polls.
 constexpr int kReadAllowanceMs = 1500 + 10 * 300;
@@ -63,8 +68,8 @@ const struct {
     {"byte 2 not 4", [](SimFaults &f, int) { f.bad_ack = true; }},
     {"split in two", [](SimFaults &f, int) { f.split_ms = 100; }},
     {"junk first", [](SimFaults &f, int) { f.junk = QByteArrayLiteral("xyz"); }},
-    {"late", [](SimFaults &f, int) { f.delay_ms = 1000; }},
-    {"past the bound", [](SimFaults &f, int) { f.delay_ms = kBoundMs + 800; }},
+    {"late", [](SimFaults &f, int) { f.delay_ms = kLateMs; }},
+    {"past the bound", [](SimFaults &f, int) { f.delay_ms = kPastBoundMs; }},
     {"wrong length", [](SimFaults &f, int) { f.truncate_to = 2; }},
     {"wrong command byte", [](SimFaults &f, int) { f.bad_command_byte = true; }},
     {"hang-up", [](SimFaults &, int) {}},
@@ -162,6 +167,7 @@ private:
         if (!m_s.start(serial))
             return false;
         m_s.view->set_busy_bound_ms(kBoundMs);
+        m_s.view->link().set_full_timing(qgetenv("TESSEL_FULL_TIMING") == "1");
         return true;
     }
 
@@ -204,11 +210,10 @@ void TestFaults::acknowledgements()
     const int first = all.indexOf(faulted.command);
     const bool import = c.kind == Chain::Import;
     // Whether the faulted step still counts as acknowledged (no warning: the
-    // chain runs to its end), and the commands the device receives.
-    bool completed = fault == None || fault == Split || fault == Late;
-    int sent = completed ? all.size() : first + 1;
-    // A split on the network with a step to follow is decided by the tail.
-    const bool by_tail = !serial && fault == Split && first + 1 < all.size();
+    // chain runs to its end), and the commands the device receives. Replies are
+    // taken whole: one in two pieces is as good as one in one.
+    const bool completed = fault == None || fault == Split || fault == Late;
+    const int sent = completed ? all.size() : first + 1;
 
     if (!start(serial))
         QSKIP("no pseudo-terminal here");
@@ -226,17 +231,6 @@ void TestFaults::acknowledgements()
     QObject scope; // ends the connections with this function
     connect(m_s.sim.get(), &sim::SimServer::frame_received, &scope,
             [&](const QByteArray &) { last_frame_ms = clock.elapsed(); });
-    // Second pieces of the split replies, told by the size of their first.
-    QList<QByteArray> tails;
-    if (by_tail) {
-        const int head = sim::SimDevice::ack_length(faulted.command) / 2;
-        connect(m_s.sim.get(), &sim::SimServer::reply_sent, &scope,
-                [&tails, head, after_head = false](const QByteArray &piece) mutable {
-                    if (after_head)
-                        tails.append(piece);
-                    after_head = !after_head && piece.size() == head;
-                });
-    }
     ModalAnswerer boxes(QMessageBox::Yes);
     if (import) {
         QVERIFY(start_import(m_s));
@@ -251,18 +245,7 @@ void TestFaults::acknowledgements()
     // A chain runs on under the non-modal dialog; a lone command has ended here.
     QTRY_VERIFY_WITH_TIMEOUT(!m_s.view->busy_dialog() && m_s.view->isEnabled(), 60000);
     const qint64 ended = clock.elapsed();
-    if (by_tail) {
-        // The network engine judges a reply by the first block it gets: the tail
-        // of a split one stands for the next step's reply, and a tail whose
-        // byte 2 is not 4 ends the chain there.
-        QVERIFY(!tails.isEmpty());
-        completed = std::all_of(tails.begin(), tails.end(), [](const QByteArray &t) {
-            return t.size() > 2 && uint8_t(t[2]) == kByte2;
-        });
-        sent = completed ? all.size() : first + tails.size() + 1;
-    }
-    // Reads after an accepted chain are bounded by their own polls: a reply split
-    // on the network leaves its tail to spoil a read, which then runs them out.
+    // Reads after an accepted chain are bounded by their own waits.
     const bool reads = c.after == After::StatusRead || c.after == After::ReadBack;
     const int limit = kBoundMs + 1000 + (completed && reads ? kReadAllowanceMs : 0);
     QVERIFY2(ended - last_frame_ms < limit, qPrintable(QString::number(ended - last_frame_ms)));
@@ -270,20 +253,20 @@ void TestFaults::acknowledgements()
     // answer. A network hang-up closes the connection: a lost link, told as such.
     const QString warning = fault == HangUp && !serial ? kLinkLost : kNoAnswer;
     QCOMPARE(boxes.texts.mid(import ? 1 : 0), completed ? QStringList() : QStringList{warning});
-    int code_left = completed ? c.code_left : 0;
-    // The tail of a split last acknowledgement spoils the network read-back's
-    // first read, which stops the read-back there (records at their defaults).
-    if (completed && !serial && fault == Split && c.after == After::ReadBack &&
-        step == c.steps.size() - 1)
-        code_left = kWaitStatus;
-    QCOMPARE(serial ? device_data.serial_wait_code : device_data.net_wait_code, code_left);
-    // The serial engine reads after its wait and takes the whole reply, once.
-    if (serial && completed)
-        QCOMPARE(m_s.view->serial_port().bytesAvailable(), qint64(0));
+    QCOMPARE(serial ? device_data.serial_wait_code : device_data.net_wait_code,
+             completed ? c.code_left : 0);
+    // Each engine takes the whole reply, once.
+    if (completed)
+        QCOMPARE(serial ? m_s.view->serial_port().bytesAvailable()
+                        : m_s.view->socket().bytesAvailable(),
+                 qint64(0));
+    // The import read the device back from its first read on.
+    if (completed && c.after == After::ReadBack)
+        QCOMPARE(device_data.cur_mul_mode, m_s.sim->image().cur_mul_mode);
 
-    // A reply after the bound, or the rest of a split one, starts nothing more.
+    // A reply after the bound starts nothing more; nor does anything else late.
     if (!completed)
-        QTest::qWait(1200);
+        QTest::qWait(fault == PastBound ? kPastBoundMs - kBoundMs + 400 : 200);
     QCOMPARE(m_s.written_commands(), all.mid(0, sent));
     QCOMPARE(m_s.sim->frame_log().contains(kStatusRead), completed && reads);
     // The import replaces the records from its file, whatever the device answers.
@@ -302,15 +285,15 @@ void TestFaults::readback_data()
     QTest::addColumn<bool>("decoded"); // the faulty reply was decoded
 
     // What each fault does to one read, by the read's own waits: the serial
-    // link reads once after its wait; the network link takes whole blocks of
-    // exactly the reply's length, polling for a while. Only a status read that
-    // fails closes the link.
+    // link takes what is in by the end of its wait, up to the reply's length;
+    // the network link takes the reply's length or nothing, polling for a
+    // while. Only a status read that fails closes the link.
     const struct {
         int fault;
         bool serial_decoded, net_decoded, status_serial_open, status_net_open;
     } rows[] = {
         {Silent, false, false, false, false}, {Truncated, false, false, true, false},
-        {Junk, false, false, true, false},    {Split, true, true, true, true},
+        {Junk, false, false, true, true},     {Split, true, true, true, true},
         {Late, false, true, false, true},     {BadCommand, false, false, true, true},
     };
     for (bool serial : {true, false}) {
@@ -393,8 +376,8 @@ void TestFaults::device_process_killed()
     quint16 port = 0;
     QString pty;
     const QStringList mute{"--mute-commands", QString::number(kCmdInputSource)};
-    const QStringList options = while_busy ? mute : QStringList();
-    QVERIFY(start_sim_process(device, TESSEL_SIM_PATH, options, port, pty));
+    QVERIFY(start_sim_process(device, QStringLiteral(TESSEL_SIM_PATH),
+                              sim_on_both_links(while_busy ? mute : QStringList()), port, &pty));
     QVERIFY(connect_view(*m_s.view, port, pty, serial));
 
     if (while_busy) {

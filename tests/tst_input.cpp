@@ -193,6 +193,18 @@ void TestInput::commands_then_refresh()
     // device's PIP rectangles: InA main (10, 20, 1600, 900), sub (1200, 700,
     // 480, 270), InB each + 1; main is channel 2 x card + 1, sub 2 x card.
     const char *const rows[][2] = {
+        // Connectors: card, then its code (1 CVBS, 3 HDMI or VGA, 4 SDI; 5, 6
+        // the first and second HDMI of InC and InD, 7 DisplayPort).
+        {"cvbs1radioBtn", "3a01040100810a00013a"},
+        {"hdmi1radioBtn", "3a01040100810a00033a"},
+        {"cvbs2radioBtn", "3a01040100810a01013a"},
+        {"hdmi4radioBtn", "3a01040100810a01033a"},
+        {"sdi2radioBtn", "3a01040100810a01043a"},
+        {"hdmi2radioBtn", "3a01040100810a02053a"},
+        {"hdmi3radioBtn", "3a01040100810a02063a"},
+        {"hdmi5radioBtn", "3a01040100810a03053a"},
+        {"hdmi6radioBtn", "3a01040100810a03063a"},
+        {"dp2radioBtn", "3a01040100810a03073a"},
         {"auto2Btn", "3a010401000d09013a"},
         {"0:mainsetBtn", "3a01040100061101000a0640001403843a"},
         {"0:sonsetBtn", "3a0104010006110004b001e002bc010e3a"},

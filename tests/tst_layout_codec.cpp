@@ -61,6 +61,9 @@ void TestLayoutCodec::layers_and_conversions()
     // Canvas x 100 on an 815-pixel canvas: 471.1 truncated.
     QCOMPARE(codec::to_device_rect({100, 0, 815, 548}, 815, 548, 3840, 2160),
              (DevRect{471, 0, 3840, 2160}));
+    // 4.71, 3.94, 1917.6 and 1083.9: truncated, never rounded.
+    QCOMPARE(codec::to_device_rect({1, 1, 407, 275}, 815, 548, 3840, 2160),
+             (DevRect{4, 3, 1917, 1083}));
     QCOMPARE(codec::to_device_rect({10, 10, 10, 10}, 0, 0, 3840, 2160), DevRect{});
 }
 

@@ -10,8 +10,9 @@
 #include "device/codec.h"
 #include "layout/cled.h"
 #include "layout/itembox.h"
-#include "layout/mode_styles.h"
 #include "support/sim_session.h"
+#include "widgets/group_styles.h"
+#include "support/when_shown.h"
 
 namespace {
 
@@ -29,20 +30,6 @@ QStringList tree_rows_of(const int32_t *layers, const int32_t *sources)
         rows << QStringLiteral("WINS:WIN%1:In").arg(layers[i] + 1) +
                     QChar('A' + sources[layers[i]]);
     return rows;
-}
-
-// Runs `act` once the dialog is on screen (opening may first read from the device).
-void when_shown(QWidget *dialog, std::function<void()> act)
-{
-    auto *poll = new QTimer(dialog);
-    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, poll, act] {
-        if (!dialog->isVisible())
-            return;
-        poll->deleteLater();
-        poll->stop();
-        act();
-    });
-    poll->start(20);
 }
 
 } // namespace
@@ -95,8 +82,8 @@ void TestLayoutSim::edits_come_back_from_readback()
         QCOMPARE(item(w) ? item(w)->geometry() : QRect(), canvas_of(sm.win_out[w]));
     QCOMPARE(tree_rows(), tree_rows_of(sm.win_layers, sm.win_source));
     const auto &buttons = m_s.view->mode_buttons();
-    QVERIFY(buttons[mode]->styleSheet().startsWith(mode_style::on()));
-    QVERIFY(buttons[0]->styleSheet().startsWith(mode_style::off()));
+    QVERIFY(buttons[mode]->styleSheet() == group_style::on());
+    QVERIFY(buttons[0]->styleSheet() == group_style::off());
     QVERIFY(buttons[13]->styleSheet().contains(":disabled") && !buttons[13]->isEnabled());
 
     // Close and reopen WIN2, the lowest free number.
@@ -171,7 +158,7 @@ void TestLayoutSim::copy_then_select_target_then_unlink()
     QTest::mouseClick(m_s.view->form().m5Btn, Qt::LeftButton);
     QCOMPARE(m_s.sim->frame_log(), (QStringList{"3a01040100fe0a03053a", "3a01040100110a00053a"}));
     QVERIFY(m_s.view->canvas(5)->isVisible());
-    QVERIFY(m_s.view->mode_buttons()[5]->styleSheet().startsWith(mode_style::on()));
+    QVERIFY(m_s.view->mode_buttons()[5]->styleSheet() == group_style::on());
     for (int w = 0; w < kWindowCount; ++w)
         QCOMPARE(item(w)->geometry(), canvas_of(m_s.sim->image().mode_data[source].win_out[w]));
 
@@ -184,7 +171,7 @@ void TestLayoutSim::copy_then_select_target_then_unlink()
     QTest::mouseClick(m_s.view->form().m0Btn, Qt::LeftButton);
     QCOMPARE(device_data.cur_mul_mode, 0);
     QVERIFY(m_s.view->canvas(5)->isVisible() && !m_s.view->canvas(0)->isVisible());
-    QVERIFY(m_s.view->mode_buttons()[5]->styleSheet().startsWith(mode_style::on()));
+    QVERIFY(m_s.view->mode_buttons()[5]->styleSheet() == group_style::on());
     const ModeData &m0 = device_data.mode_data[0];
     QCOMPARE(tree_rows(), tree_rows_of(m0.win_layers.constData(), m0.win_source));
     QVERIFY(tree_rows() != m5_rows);

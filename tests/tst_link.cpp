@@ -135,19 +135,23 @@ void TestLink::connect_fails()
 
 void TestLink::network_status_read_gives_up_after_ten_polls_data()
 {
-    // The status read takes its block after 800 ms and then at 300-ms polls, the
-    // tenth and last at 3800 ms. Margins of 400 ms keep a busy machine out of it.
+    // The status read looks after 800 ms and then at 300-ms polls, the tenth
+    // and last at 3800 ms; fast replies end at the same deadline. An eleventh
+    // poll (4100 ms) would take the reply at 3950 ms.
+    QTest::addColumn<bool>("full_timing");
     QTest::addColumn<int>("reply_ms");
     QTest::addColumn<bool>("answered");
-    QTest::newRow("400 ms before the last poll") << 3400 << true;
-    QTest::newRow("400 ms after the last poll") << 4200 << false;
+    QTest::newRow("fast, 400 ms before the last poll") << false << 3400 << true;
+    QTest::newRow("full timing, 150 ms after the last poll") << true << 3950 << false;
 }
 
 void TestLink::network_status_read_gives_up_after_ten_polls()
 {
+    QFETCH(bool, full_timing);
     QFETCH(int, reply_ms);
     QFETCH(bool, answered);
     QVERIFY(m.start(false));
+    m.view->form().fullTimingBox->setChecked(full_timing);
     m.sim->faults().delay_ms = reply_ms;
     // Only the status is late; the rest of the read-back comes at once.
     connect(m.sim.get(), &sim::SimServer::reply_sent, this,
@@ -200,12 +204,14 @@ void TestLink::settings_file_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("port"); // the serial port number read, 0: none
     QTest::addColumn<QString>("ip");
+    QTest::addColumn<bool>("full_timing");
     static const char damaged[] = "[SerialPort\nCOM=twelve\n\0\xff\xfe=\nIP\n"
-                                  "[SerialPort]\nSeralFlag=maybe\n";
-    QTest::newRow("no file") << QByteArray() << 0 << "...";
-    QTest::newRow("damaged") << QByteArray(damaged, sizeof damaged - 1) << 0 << "...";
-    QTest::newRow("COM12") << QByteArray("[SerialPort]\nCOM=12\nSeralFlag=true\nIP=172.16.0.9\n")
-                           << 12 << "172.16.0.9";
+                                  "[SerialPort]\nSeralFlag=maybe\nFullTiming=yes\n";
+    QTest::newRow("no file") << QByteArray() << 0 << "..." << false;
+    QTest::newRow("damaged") << QByteArray(damaged, sizeof damaged - 1) << 0 << "..." << false;
+    QTest::newRow("COM12") << QByteArray("[SerialPort]\nCOM=12\nSeralFlag=true\nIP=172.16.0.9\n"
+                                         "FullTiming=true\n")
+                           << 12 << "172.16.0.9" << true;
 }
 
 void TestLink::settings_file()
@@ -213,6 +219,7 @@ void TestLink::settings_file()
     QFETCH(QByteArray, file);
     QFETCH(int, port);
     QFETCH(QString, ip);
+    QFETCH(bool, full_timing);
     QVERIFY(m.start(false));
     m.view.reset();
     if (!file.isEmpty()) {
@@ -229,6 +236,8 @@ void TestLink::settings_file()
     QCOMPARE(!ui.serialBox->isEnabled(), port == 0);
     QCOMPARE(m.view->ip_editor()->text(), ip);
     QCOMPARE(device_data.serial_port_no, port);
+    QCOMPARE(ui.fullTimingBox->isChecked(), full_timing);
+    QCOMPARE(m.view->link().full_timing(), full_timing);
     for (const char *name : {"COM1", "COM12", "COM2"})
         m.view->add_extra_serial_port(QString::fromLatin1(name));
     QCOMPARE(device_data.serial_chosen, uint8_t(port != 0));
@@ -244,6 +253,13 @@ void TestLink::settings_file()
     QCOMPARE(device_data.net_open, uint8_t(1));
     QSettings ini(m.path("ini/info.ini"), QSettings::IniFormat);
     QCOMPARE(ini.value("SerialPort/IP").toString(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(ini.value("SerialPort/FullTiming").toBool(), full_timing);
+
+    // The operator's choice is kept at once and holds for the next command.
+    ui.fullTimingBox->click();
+    QCOMPARE(m.view->link().full_timing(), !full_timing);
+    QSettings changed(m.path("ini/info.ini"), QSettings::IniFormat);
+    QCOMPARE(changed.value("SerialPort/FullTiming").toBool(), !full_timing);
 }
 
 void TestLink::page_buttons_and_tx_buf()

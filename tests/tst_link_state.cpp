@@ -17,13 +17,13 @@
 #include "device/codec.h"
 #include "device/device_data.h"
 #include "layout/itembox.h"
-#include "layout/mode_styles.h"
 #include "output/mosaic/winclass.h"
 #include "support/file_dialog_answerer.h"
 #include "support/link_setup.h"
 #include "support/modal_answerer.h"
 #include "support/sim_process.h"
 #include "support/sim_session.h"
+#include "widgets/group_styles.h"
 
 namespace {
 
@@ -171,6 +171,26 @@ void TestLinkState::status_line_texts()
     ui.cradioBtn->click();
     QCOMPARE(state_text(view), QStringLiteral("网口 %1 · 设备 3 · 只读").arg(where));
     QCOMPARE(ui.readOnlyBox->text(), QStringLiteral("只读"));
+
+    // Offline, still read-only: the device inside the program is not changed either.
+    QTest::mouseClick(ui.cmclBtn, Qt::LeftButton);
+    {
+        ModalAnswerer boxes(QMessageBox::RestoreDefaults);
+        QTest::mouseClick(ui.offlineBtn, Qt::LeftButton);
+    }
+    QCOMPARE(state_text(view), QStringLiteral("离线：出厂设置 · 只读"));
+    {
+        ModalAnswerer boxes;
+        QCOMPARE(view.link().transmit_short(kCmdInputSource, 0, 3, LinkWait{}),
+                 DeviceLink::Outcome::NotSent);
+        QTRY_COMPARE(boxes.texts, QStringList{QStringLiteral("只读连接：未发送任何命令。")});
+    }
+    QVERIFY(!view.link().offline_changed());
+    ui.eradioBtn->click();
+    QCOMPARE(state_text(view), QStringLiteral("Offline: factory values · Read only"));
+    QTest::mouseClick(ui.cmclBtn, Qt::LeftButton);
+    QTest::mouseClick(ui.connectBtn, Qt::LeftButton);
+    QCOMPARE(state_text(view), QStringLiteral("Not connected"));
 }
 
 void TestLinkState::read_only_choice_is_kept()
@@ -237,7 +257,7 @@ void TestLinkState::lost_link()
         mute = QStringList{"--mute-reads", QString::number(kSelWindows)};
     quint16 port = 0;
     QString pty;
-    QVERIFY(start_sim_process(m_device, TESSEL_SIM_PATH, mute, port, pty));
+    QVERIFY(start_sim_process(m_device, TESSEL_SIM_PATH, sim_on_both_links(mute), port, &pty));
 
     QElapsedTimer clock;
     clock.start();
@@ -318,7 +338,7 @@ void TestLinkState::lost_link()
 
     // A new device: Connect reads it back again.
     m_device.waitForFinished();
-    QVERIFY(start_sim_process(m_device, TESSEL_SIM_PATH, {}, port, pty));
+    QVERIFY(start_sim_process(m_device, TESSEL_SIM_PATH, sim_on_both_links(), port, &pty));
     QVERIFY(connect_view(view, port, pty, serial));
     QVERIFY(view.form().stackedWidget->currentIndex() == TesselView::kPageMultiWindow);
     QVERIFY(
@@ -412,7 +432,7 @@ void TestLinkState::read_only_sends_nothing()
         {"mode button", [&] { page(ui.m5Btn); },
          [&] {
              return device_data.cur_mul_mode == mode &&
-                    view.mode_buttons()[mode]->styleSheet().startsWith(mode_style::on());
+                    view.mode_buttons()[mode]->styleSheet().startsWith(group_style::on());
          }},
         {"window drag",
          [&] {
@@ -511,6 +531,9 @@ void TestLinkState::read_only_sends_nothing()
         a.act();
         QTRY_VERIFY2(!boxes.texts.isEmpty(), a.name);
         QTest::qWait(200);
+        // A page's own question before it sends (the overlap a mosaic unit makes) comes first.
+        if (boxes.texts.size() > 1 && boxes.texts.first().endsWith(QStringLiteral("Send anyway?")))
+            boxes.texts.removeFirst();
         QVERIFY2(boxes.texts == QStringList{kRefused}, qPrintable(boxes.texts.join('|')));
         boxes.texts.clear();
         if (a.restored)

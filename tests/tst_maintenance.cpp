@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QProgressBar>
 #include <QtTest>
 
 #include "device/codec.h"
@@ -16,32 +17,47 @@ namespace {
 
 constexpr int kShortBoundMs = 1500;
 
+// How other editors save a file: line ends, then the encoding with its mark.
+enum class Encoding { Utf8, Utf8Bom, Utf16LeBom };
+
 // A configuration file holding the records as they stand, with some lines changed.
-QString write_file(const QString &path, const QMap<int, int> &changes)
+QString write_file(const QString &path, const QMap<int, int> &changes, bool crlf = false,
+                   Encoding encoding = Encoding::Utf8)
 {
     codec::ConfigValues values = codec::export_values(device_data);
     for (auto it = changes.begin(); it != changes.end(); ++it)
         values[size_t(it.key())] = it.value();
+    QByteArray text = codec::write_config_file(values);
+    if (crlf)
+        text.replace("\n", "\r\n");
+    if (encoding == Encoding::Utf8Bom)
+        text.prepend("\xef\xbb\xbf");
+    if (encoding == Encoding::Utf16LeBom) {
+        QByteArray wide("\xff\xfe");
+        for (char c : qAsConst(text))
+            wide.append(c).append('\0');
+        text = wide;
+    }
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(codec::write_config_file(values)) > 0
-               ? path
-               : QString();
+    return file.open(QIODevice::WriteOnly) && file.write(text) > 0 ? path : QString();
 }
 
-// Notes each new progress text of the busy dialog while long work runs.
-struct ProgressWatcher {
-    explicit ProgressWatcher(TesselView *view)
+// Notes each progress text of the busy dialog as it is set: the work may end
+// between two turns of the event loop when the device answers at once.
+struct ProgressWatcher : QObject {
+    explicit ProgressWatcher(TesselView *) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject *object, QEvent *event) override
     {
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this, view] {
-            CCWaitDialog *dialog = view->busy_dialog();
-            const QString text = dialog ? dialog->progress_text() : QString();
-            if (!text.isEmpty() && seen.value(seen.size() - 1) != text)
-                seen.append(text);
-        });
-        timer.start(20);
+        if (event->type() == QEvent::Show && qobject_cast<CCWaitDialog *>(object)) {
+            for (QProgressBar *bar : object->findChildren<QProgressBar *>())
+                connect(bar, &QProgressBar::valueChanged, this, [this, bar] {
+                    if (seen.value(seen.size() - 1) != bar->text())
+                        seen.append(bar->text());
+                });
+        }
+        return false;
     }
     QStringList seen;
-    QTimer timer;
 };
 
 // The first field that the configuration file carries in which two devices differ.
@@ -124,14 +140,19 @@ void TestMaintenance::declined_stopped_and_unconfirmed()
         QCOMPARE(device_data.in_adjust[0].brightness, brightness);
     }
     ui.eradioBtn->click();
-    {
-        ModalAnswerer boxes(QMessageBox::Yes);
-        FileDialogAnswerer files(file);
-        QTest::mouseClick(ui.importBtn, Qt::LeftButton);
-        QCOMPARE(boxes.texts.value(1), QStringLiteral("First change the resolution to 1440x1440"));
-        // The records hold the file's values until the next read-back, not its resolution.
-        QCOMPARE(device_data.in_adjust[0].brightness, 7);
-        QCOMPARE(device_data.out_format, 6);
+    // The same file as other editors save it reads the same.
+    for (Encoding encoding : {Encoding::Utf8, Encoding::Utf8Bom, Encoding::Utf16LeBom}) {
+        for (bool crlf : {false, true}) {
+            device_data.in_adjust[0].brightness = brightness;
+            ModalAnswerer boxes(QMessageBox::Yes);
+            FileDialogAnswerer files(write_file(file, {{0, 7}, {1999, 1}}, crlf, encoding));
+            QTest::mouseClick(ui.importBtn, Qt::LeftButton);
+            QCOMPARE(boxes.texts.value(1),
+                     QStringLiteral("First change the resolution to 1440x1440"));
+            // The records hold the file's values until the next read-back, not its resolution.
+            QCOMPARE(device_data.in_adjust[0].brightness, 7);
+            QCOMPARE(device_data.out_format, 6);
+        }
     }
     {
         ModalAnswerer boxes(QMessageBox::No);

@@ -18,6 +18,7 @@
 #include "output/mosaic/mosaic.h"
 #include "output/mosaic/mosaic_codec.h"
 #include "output/mosaic/winclass.h"
+#include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
 Q_DECLARE_METATYPE(DevRect)
@@ -169,6 +170,8 @@ void TestMosaic::sizes_data()
     // Wider than high, but relatively taller than the output (1.85 > 1.5625).
     QTest::newRow("relatively tall") << QSize(3000, 2000) << hd << QSize(825, 550) << hd;
     QTest::newRow("output high") << QSize(1000, 1080) << hd << QSize(509, 550) << hd;
+    QTest::newRow("square on square")
+        << QSize(2000, 2000) << QSize(1440, 1440) << QSize(550, 550) << QSize(1440, 1440);
     QTest::newRow("no resolution")
         << QSize(3840, 1080) << QSize(0, 0) << QSize(940, 264) << QSize(0, 0);
     QTest::newRow("no width") << QSize(0, 1080) << hd << QSize(0, 0) << hd;
@@ -275,6 +278,11 @@ void TestMosaic::drag_and_assign_data()
     QTest::newRow("clamped") << QSize(1000, 500) << QPoint(60, 30) << QPoint(-100, 500)
                              << QPoint(0, 67) << DevRect{0, 500, 1000, 500}
                              << DevRect{0, 1080, 548, 1080};
+    // 134 x 44 dragged to the bottom: wall y 1000 - 333, not 90 * 1000 / 134 =
+    // 671; input height 2160 - 1440, not 333 * 2160 / 1000 = 719.
+    QTest::newRow("bottom edge") << QSize(1000, 333) << QPoint(60, 20) << QPoint(0, 500)
+                                 << QPoint(0, 90) << DevRect{0, 667, 1000, 333}
+                                 << DevRect{0, 1440, 548, 720};
     // A press in the left edge band does not move the unit.
     QTest::newRow("edge band") << QSize(1000, 500) << QPoint(2, 30) << QPoint(300, 0)
                                << QPoint(0, 0) << DevRect{0, 0, 1000, 500}
@@ -412,6 +420,7 @@ void TestMosaic::assignment_reaches_device()
         menu(unit, "Output card: OutB>Output port: DVI-3");
         editor->accept();
     });
+    ModalAnswerer send_anyway(QMessageBox::Yes); // the new unit overlaps others
     QTest::mouseClick(ui.btn_fast_splicing, Qt::LeftButton);
     QCOMPARE(s.written_commands(), (QList<int>{162, 149}));
     const sim::SimMode &sm = s.sim->image().mode_data[2];

@@ -67,6 +67,9 @@ void TestOutputCodec::frames_data()
     row("command 149, OutB DVI-3 mode 5", kCmdDerivedPortRects,
         port_rects_payload(port_selector(1, 2, 5), {1, 2, 3, 4}, {5, 6, 7, 8}),
         "3a01040100 9519 e5 0001 0003 0002 0004 0005 0007 0006 0008 3a");
+    row("command 21, OutA DVI-4 mode 12", kCmdRectangle,
+        port_rects_payload(port_selector(0, 3, 12), {1, 2, 3, 4}, {5, 6, 7, 8}),
+        "3a01040100 1519 bc 0001 0003 0002 0004 0005 0007 0006 0008 3a");
     row("LED total 7680x1080", kCmdLedSize, led_total_payload(7680, 1080),
         "3a01040100 200c 1e00 0438 3a");
     row("LED wall 3 3840x2160", kCmdLedSize, led_wall_payload(3840, 2160, 2),

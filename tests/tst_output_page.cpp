@@ -10,6 +10,7 @@
 #include "device/device_data.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
+#include "widgets/group_styles.h"
 
 namespace {
 
@@ -28,9 +29,15 @@ void fill(const Typed &typed)
         retype(t.first, t.second);
 }
 
+// The one look of every button group: the chosen button and the others.
 bool highlighted(const QWidget *button)
 {
-    return button->styleSheet().contains(QStringLiteral("255, 223, 58"));
+    return button->styleSheet() == group_style::on();
+}
+
+bool grey(const QWidget *button)
+{
+    return button->styleSheet() == group_style::off();
 }
 
 int led_screen_in_file(const char *key)
@@ -73,8 +80,8 @@ void TestOutputPage::page_lists_and_custom_bound()
     auto &ui = m_s.view->form();
     // The demo device: code 6, mode 2, OutB DVI-3.
     QCOMPARE(ui.formatBox->currentText(), QStringLiteral("1920x1080@60Hz"));
-    QVERIFY(highlighted(ui.m2Btn_out) && !highlighted(ui.m0Btn_out));
-    QVERIFY(highlighted(ui.btn_outB_dvi3) && !highlighted(ui.btn_outA_dvi3));
+    QVERIFY(highlighted(ui.m2Btn_out) && grey(ui.m0Btn_out));
+    QVERIFY(highlighted(ui.btn_outB_dvi3) && grey(ui.btn_outA_dvi3));
     device_data.full_format_list = 0;
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);
     QStringList items;
@@ -230,6 +237,7 @@ void TestOutputPage::walls_and_unit_screens()
     QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
     fill({{ui.inwEdit, "1920"}, {ui.inhEdit, "1080"}, {ui.inxEdit, "1920"}, {ui.inyEdit, "0"}});
     m_s.sim->clear_frame_log();
+    ModalAnswerer send_anyway(QMessageBox::Yes); // the unit now overlaps OutB:DVI-2
     QTest::mouseClick(ui.pushButton, Qt::LeftButton);
     QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
     QCOMPARE(m.unit_rect[0][1], (sim::SimRect{1920, 0, 1920, 1080}));
@@ -240,6 +248,20 @@ void TestOutputPage::walls_and_unit_screens()
     QCOMPARE(ui.frame_in->geometry(), QRect(box.width() / 2, 0, box.width() / 2, box.height()));
     retype(ui.inxEdit, "1921"); // x at most 3840 - 1920
     QCOMPARE(ui.inxEdit->text(), QStringLiteral("192"));
+
+    // The unit limits follow the wall on show: x 1920 is outside wall 1 but
+    // inside wall 3 again once that is chosen.
+    device_data.mode_data[2].wall_size[0] = {1920, 1080};
+    device_data.mode_data[2].unit_rect[0][0] = {0, 0, 1920, 1080};
+    emit ui.comboBo_select->activated(0);
+    QTest::mouseClick(ui.btn_outA_dvi1, Qt::LeftButton);
+    QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
+    QVERIFY(!ui.inxEdit->hasAcceptableInput());
+    ui.comboBo_select->setCurrentIndex(2);
+    emit ui.comboBo_select->activated(2);
+    m_s.sim->clear_frame_log();
+    QTest::mouseClick(ui.pushButton, Qt::LeftButton);
+    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
 
     // One wall: no selector; Save sends the totals.
     m_s.sim->image().mosaic_on = device_data.mosaic_on = 0;

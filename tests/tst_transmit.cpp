@@ -2,9 +2,12 @@
 // both links; every way an acknowledgement can fail is in the fault matrix.
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QtTest>
 
 #include "device/device_data.h"
+#include "maintenance/maintenance_codec.h"
+#include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
@@ -33,6 +36,7 @@ private slots:
 
     void waits_data();
     void waits();
+    void acknowledgement_at_the_end_of_the_bound();
     void failed_write_sets_no_code();
 
 private:
@@ -88,16 +92,56 @@ void TestTransmit::waits()
     QVERIFY(m.sim->image().pip_state[1] != 0);
 
     // The engine ignores this code: it stays set, past the old dialog's bound.
+    // Unacknowledged, the delay keeps its length, the window disabled throughout.
     m.sim->faults().delay_ms = 0;
+    m.sim->faults().mute_commands = {proto::kCmdLayerSelect};
     bool disabled = false;
     QTimer::singleShot(100, this, [&] { disabled = !m.view->isEnabled(); });
+    clock.restart();
     QVERIFY(m.view->transmit(proto::kCmdLayerSelect, QByteArray::fromHex("0002"),
                              TxWait::delay(proto::kWaitLayerSelect, kBoundMs)));
+    QVERIFY(clock.elapsed() >= kBoundMs);
     QVERIFY(disabled);
     QVERIFY(m.view->isEnabled());
     QCOMPARE(wait_code(serial), int(proto::kWaitLayerSelect));
-    QCOMPARE(m.sim->frame_log(), (QStringList{"3a01040100820a01013a", "3a01040100100a00023a"}));
+
+    // Acknowledged, the same delay ends with its acknowledgement.
+    m.sim->faults().mute_commands.clear();
+    clock.restart();
+    QVERIFY(m.view->transmit(proto::kCmdLayerSelect, QByteArray::fromHex("0003"),
+                             TxWait::delay(proto::kWaitLayerSelect, 10 * kBoundMs)));
+    QVERIFY(clock.elapsed() < 5 * kBoundMs);
+    QCOMPARE(m.sim->frame_log(), (QStringList{"3a01040100820a01013a", "3a01040100100a00023a",
+                                              "3a01040100100a00033a"}));
     QVERIFY(boxes.texts.isEmpty());
+}
+
+// The bound stops when the engine takes the reply, not after the engine's
+// wait: the import's first acknowledgement in the last 600 ms of the bound
+// (the serial engine's wait running past it) lets the import run to its end
+// without a warning, and the window usable afterwards.
+void TestTransmit::acknowledgement_at_the_end_of_the_bound()
+{
+    if (!m.start(true))
+        QSKIP("no pseudo-terminal here");
+    m.view->form().fullTimingBox->setChecked(true);
+    QVERIFY(m.connect_link());
+    m.view->set_busy_bound_ms(kBoundMs);
+    m.sim->clear_frame_log();
+    m.sim->faults().scope = {proto::kCmdImportInput};
+    m.sim->faults().delay_ms = kBoundMs - 400;
+    QFile file(m.path(QStringLiteral("import.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(codec::write_config_file(codec::export_values(device_data)));
+    file.close();
+    ModalAnswerer boxes(QMessageBox::Yes);
+    FileDialogAnswerer files(file.fileName());
+    QTest::mouseClick(m.view->form().importBtn, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!m.view->busy_dialog() && m.view->isEnabled(), 60000);
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("是否将数据导入至设备?")});
+    QCOMPARE(m.written_commands().size(), 3 + kModeCount);
+    QCOMPARE(m.view->link().upload_state(), DeviceLink::UploadState::Finished);
+    QVERIFY(!m.view->link().bound_running());
 }
 
 // A write that fails sets no code and leaves the window usable, before the
@@ -116,12 +160,23 @@ void TestTransmit::failed_write_sets_no_code()
     QVERIFY(clock.elapsed() < 2000);
     QCOMPARE(device_data.serial_wait_code + device_data.net_wait_code, 0);
     QVERIFY(m.sim->frame_log().isEmpty());
+    // A step of a chain that is not written ends the chain as the bound does.
+    m.view->setEnabled(false);
+    m.view->show_busy_dialog(QStringLiteral("import"));
+    QVERIFY(!m.view->upload_global_block());
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("设备无响应！！")});
+    QVERIFY(m.view->isEnabled());
+    QTRY_VERIFY(!m.view->busy_dialog());
+    QVERIFY(!m.view->link().bound_running());
+    boxes.texts.clear();
 
     // A device gone closes the link as it goes: nothing is written afterwards.
     QVERIFY(m.connect_link());
+    QSignalSpy lost(&m.view->link(), &DeviceLink::link_lost);
     m.sim.reset();
     QTRY_COMPARE(device_data.net_open, uint8_t(0));
     QVERIFY(!m.view->transmit_short(proto::kCmdInputSource, 0, 3, busy(proto::kWaitInputSource)));
+    QCOMPARE(lost.count(), 1);
     QCOMPARE(device_data.net_wait_code, 0);
     QVERIFY(!m.view->busy_dialog());
     QVERIFY(m.view->isEnabled());

@@ -10,6 +10,7 @@
 
 #include "app/texts.h"
 #include "device/device_data.h"
+#include "device/finddevices.h"
 
 namespace {
 
@@ -53,8 +54,6 @@ const Text kSwitchEffects[] = {
 
 void TesselView::apply_texts()
 {
-    setWindowTitle(pick("Tessel-4K2K Multi-window control software(V1.03)",
-                        "Tessel-4K2K多窗口操控软件(V1.03)"));
     ui.treeWidget->setHeaderLabels(
         QStringList{pick("WINS(Right click switch)", "窗口(右键切换信号源)")});
 
@@ -85,6 +84,8 @@ void TesselView::apply_texts()
         {ui.getBtn, "Getting", "获取"},
         {ui.dev_no, "Device ID", "设备号"},
         {ui.fullTimingBox, "Full protocol timing", "完整协议时序"},
+        {ui.offlineBtn, "Work offline", "离线编辑"},
+        {ui.findBtn, "Find devices", "搜索设备"},
 
         // Video input page
         {ui.inASBox, "Input card: InA signal selection", "输入卡：InA信号切换"},
@@ -166,7 +167,10 @@ void TesselView::apply_texts()
 
     set_connect_button_text();
     set_output_texts();
+    apply_coverage_texts();
     apply_link_status_texts();
+    if (m_find_dialog)
+        m_find_dialog->apply_texts();
 }
 
 void TesselView::select_chinese()
@@ -185,4 +189,14 @@ void TesselView::set_connect_button_text()
 {
     const bool linked = device_data.serial_open || device_data.net_open;
     ui.connectBtn->setText(linked ? pick("Disconnect", "断开连接") : pick("Connect", "连接"));
+    show_window_title();
+}
+
+void TesselView::show_window_title()
+{
+    QString title = pick("Tessel-4K2K Multi-window control software(V1.03)",
+                         "Tessel-4K2K多窗口操控软件(V1.03)");
+    if (active_transport() == Transport::Offline)
+        title += QStringLiteral(" - ") + offline_state_text();
+    setWindowTitle(title);
 }

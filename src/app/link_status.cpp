@@ -92,6 +92,9 @@ void TesselView::show_link_state()
     case Transport::Network:
         parts << pick_text("Network %1", "网口 %1").arg(m_link.endpoint()) << device;
         break;
+    case Transport::Offline:
+        parts << offline_state_text();
+        break;
     }
     if (m_link.is_open() && m_link.read_only())
         parts << pick_text("Read only", "只读");

@@ -40,6 +40,7 @@ TesselView::TesselView(QWidget *parent)
     m_ip_editor->setGeometry(kIpEditorGeometry);
 
     connect(ui.connectBtn, &QPushButton::clicked, this, &TesselView::connectSeralPort);
+    connect(ui.offlineBtn, &QPushButton::clicked, this, &TesselView::clicked_offline_btn);
     connect(ui.getBtn, &QPushButton::clicked, this, &TesselView::getSerial);
     connect(ui.inputBtn, &QPushButton::clicked, this, &TesselView::setInputCard);
     connect(ui.cmclBtn, &QPushButton::clicked, this, &TesselView::connectSetBtn);
@@ -56,6 +57,7 @@ TesselView::TesselView(QWidget *parent)
     connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);
     connect(ui.serialradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_serial_btn);
     connect(ui.webradioBtn, &QRadioButton::clicked, this, &TesselView::clicked_web_btn);
+    connect(ui.findBtn, &QPushButton::clicked, this, &TesselView::clicked_find_btn);
     // Topic wiring of the same step (layout, outputs, maintenance) follows here.
     connect(ui.initdevBtn, &QPushButton::clicked, this, &TesselView::clicked_init_dev_btn);
     connect(ui.importBtn, &QPushButton::clicked, this, &TesselView::clicked_import_btn);
@@ -99,6 +101,7 @@ TesselView::TesselView(QWidget *parent)
     // input indicator lists (input topic) come last.
     setup_led_page();
     setup_mosaic_editor();
+    setup_coverage();
     build_indicator_lists();
 }
 
@@ -107,6 +110,11 @@ TesselView::~TesselView() = default;
 void TesselView::set_port_text(const QString &port)
 {
     ui.lineEdit_port->setText(port);
+}
+
+void TesselView::set_address_text(const QString &address)
+{
+    m_ip_editor->setText(address);
 }
 
 void TesselView::add_extra_serial_port(const QString &path)

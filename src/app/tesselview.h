@@ -15,13 +15,17 @@
 #include "output/imagequality.h"
 #include "output/light.h"
 #include "output/mosaic/mosaic.h"
+#include "output/wall_coverage.h"
 #include "input/pipclass.h"
 #include "link/device_link.h"
 #include "layout/copymode.h"
 #include "layout/mulattribute.h"
 #include "layout/trimmingdlg.h"
 #include "ui_tesselview.h"
+#include "widgets/dialog_fields.h"
 
+class FindDevices;
+struct FoundDevice;
 class QIPLineEdit;
 class QLabel;
 class QMessageBox;
@@ -102,6 +106,7 @@ public:
 
     // Options for testing and trying the program.
     void set_port_text(const QString &port);
+    void set_address_text(const QString &address);
     void add_extra_serial_port(const QString &path);
 
     // Link (device/): every member below delegates to the link.
@@ -131,6 +136,23 @@ public:
     void read_input_cards();
     void close_link();
     int status_length() const { return m_link.status_length(); }
+    // After a resolution change or an initialization: a real device is let go
+    // until the operator restarts it; the offline device is read anew at once.
+    void after_device_restart();
+
+    // Working offline (device/offline.cpp): a device inside the program.
+    void clicked_offline_btn();
+    // Asks whether to export unexported offline changes; true when the link
+    // may close (nothing to export, exported, or discarded).
+    bool confirm_offline_close();
+    // "Offline: FILE" in the interface language.
+    QString offline_state_text() const;
+
+    // The system's serial ports in the order reported, then the extra ones.
+    QStringList serial_port_names() const;
+    // Fills in the communication page for a device the search found and connects to it.
+    void connect_found_device(const FoundDevice &device);
+    FindDevices *find_dialog() const { return m_find_dialog; }
 
     // Busy dialog: run modally until the reply engine closes it or the bound runs out.
     void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
@@ -229,6 +251,13 @@ public:
     void show_led_fields();
     void refresh_output_preview();
     void set_output_texts();
+    // Coverage map and the question before a unit change (output/coverage_page.cpp).
+    WallCoverage &coverage_dialog() { return m_coverage; }
+    void refresh_coverage();
+    void apply_coverage_texts();
+    // True when the unit of (card, port) may become `unit` on `wall`: the
+    // change opens no new gap or overlap, or the operator says send anyway.
+    bool confirm_unit_change(QWidget *parent, int card, int port, const DevRect &unit, int wall);
 
 public slots:
     // ---- Outputs and LED walls (output/) ----
@@ -256,6 +285,7 @@ public slots:
     void clicked_pushBtn_LD();
     void set_outA_outB_LD();
     void clicked_fast_splicing_btn();
+    void clicked_coverage_btn();
 
 public slots:
     void connectSeralPort();
@@ -270,6 +300,7 @@ public slots:
     void select_english();
     void clicked_serial_btn();
     void clicked_web_btn();
+    void clicked_find_btn();
 
     // Video input page (input/): connectors and signal status
     void clicked_cvbs1_btn();
@@ -323,6 +354,8 @@ public slots:
     void clicked_init_dev_btn();
 
 public:
+    // The export with its dialog; true when the file was written in full.
+    bool export_configuration();
     // Refreshes the window and LED rectangles of all modes under the busy dialog;
     // false when the link was lost meanwhile.
     bool prepare_export();
@@ -335,6 +368,11 @@ public:
     bool upload_mode_block(int mode);
     bool upload_finish();
     void send_device_init();
+    // Asks before an action that cannot be taken back: "Reminder", Yes and No.
+    bool confirm(const QString &text, bool question_icon = false);
+    // After a resolution change or an initialization the device restarts: the
+    // program lets go of it, forgets the walls of the units and says so.
+    void release_for_restart();
 
 private:
     void finish_import();
@@ -384,11 +422,15 @@ public slots:
     void copy_mul_mode(int _source_mode, int _target_mode);
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
     bool open_link();
+    // The device number of the checked radio button.
+    int checked_device_id() const;
+    void show_window_title();
     void show_connect_failed();
     void read_settings();
     void write_settings();
@@ -419,12 +461,17 @@ private:
     void setup_output_dialogs();
     // Fast mosaic editor (output/mosaic/)
     void setup_mosaic_editor();
+    void setup_coverage();
     void setup_output_page_for_mode();
     void fill_resolution_lists();
     void read_led_sizes();
     void send_resolution_follow_up();
     void highlight_out_mode_button(int mode);
     void highlight_out_port_button();
+    // The manual port rectangle edits and the unit screen edits.
+    RectEdits manual_input_edits() const;
+    RectEdits manual_output_edits() const;
+    RectEdits unit_edits() const { return {ui.inxEdit, ui.inyEdit, ui.inwEdit, ui.inhEdit}; }
 
     // Video input page (input/)
     void wire_input_page();
@@ -465,6 +512,7 @@ private:
     copymode m_copy_out;
     QList<QRadioButton *> m_device_buttons;
     mosaic m_mosaic{this};
+    WallCoverage m_coverage{this};
     // Connector radio buttons of InA..InD, in indicator order, and all twelve.
     QList<QRadioButton *> m_in_a_list;
     QList<QRadioButton *> m_in_b_list;
@@ -479,6 +527,7 @@ private:
     QList<BoundedValidator *> m_rect_validators; // the twelve position and size edits
 
     QStringList m_extra_serial_ports;
+    FindDevices *m_find_dialog = nullptr; // made on first use
     QString m_last_port_name;
 
     // The status line and the notices about the link (app/link_status.cpp).

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMovie>
@@ -54,9 +55,9 @@ CCWaitDialog::CCWaitDialog(const QString &text, QWidget *parent) : QDialog(paren
     m_movie_label->setAlignment(Qt::AlignHCenter);
     m_movie_label->setScaledContents(true);
 
-    // Without a parent: the destructor owns the movie. A missing file only
-    // leaves the image area empty.
-    m_movie = new QMovie(tessel_app_dir() + QStringLiteral("/image/wait.gif"));
+    // Without a parent: the destructor owns the movie. The resources hold a
+    // copy, so a missing or damaged file never leaves the image area empty.
+    m_movie = new QMovie(first_readable_animation(tessel_wait_animation_candidates()));
     m_movie_label->setMovie(m_movie);
 
     m_text_label = new QLabel(m_frame);
@@ -79,6 +80,17 @@ CCWaitDialog::CCWaitDialog(const QString &text, QWidget *parent) : QDialog(paren
     m_progress->hide();
 
     m_movie->start();
+}
+
+QString CCWaitDialog::first_readable_animation(const QStringList &candidates)
+{
+    for (const QString &path : candidates) {
+        // A damaged or truncated file is passed over like a missing one.
+        QImageReader reader(path);
+        if (reader.canRead() && reader.supportsAnimation() && !reader.read().isNull())
+            return path;
+    }
+    return candidates.isEmpty() ? QString() : candidates.constLast();
 }
 
 CCWaitDialog::~CCWaitDialog()

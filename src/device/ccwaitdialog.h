@@ -25,6 +25,10 @@ public:
     void set_progress(int step, int total);
     QString progress_text() const;
 
+    // The first of the candidate files that holds a readable animation; the
+    // last candidate when none does.
+    static QString first_readable_animation(const QStringList &candidates);
+
 private:
     QMovie *m_movie = nullptr;
     QLabel *m_movie_label = nullptr;

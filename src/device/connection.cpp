@@ -5,6 +5,7 @@
 
 #include "app/tesselview.h"
 #include "device/device_data.h"
+#include "device/finddevices.h"
 #include "widgets/qiplineedit.h"
 
 namespace {
@@ -89,16 +90,25 @@ void TesselView::set_full_timing(bool on)
     m_settings->sync();
 }
 
+QStringList TesselView::serial_port_names() const
+{
+    QStringList names;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        names.append(info.portName());
+    for (const QString &extra : m_extra_serial_ports) {
+        if (!names.contains(extra))
+            names.append(extra);
+    }
+    return names;
+}
+
 void TesselView::getSerial()
 {
     read_settings();
     ui.serialBox->clear();
-    QStringList names;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        names.append(info.portName());
-    names.append(m_extra_serial_ports);
+    const QStringList names = serial_port_names();
     const QString comName = QStringLiteral("COM%1").arg(device_data.serial_port_no);
-    for (const QString &name : qAsConst(names)) {
+    for (const QString &name : names) {
         ui.serialBox->addItem(name);
         if (name == comName || (!m_last_port_name.isEmpty() && name == m_last_port_name))
             ui.serialBox->setCurrentIndex(ui.serialBox->count() - 1);
@@ -119,11 +129,54 @@ void TesselView::clicked_web_btn()
     ui.serialBox->setEnabled(false);
 }
 
+void TesselView::clicked_find_btn()
+{
+    if (!m_find_dialog) {
+        m_find_dialog = new FindDevices(this);
+        connect(m_find_dialog, &FindDevices::device_chosen, this,
+                &TesselView::connect_found_device);
+    }
+    // The /24 around the address on the page, or around the default address.
+    QString range = AddressRange::around(normalized_address(m_ip_editor->text()));
+    if (range.isEmpty())
+        range = AddressRange::around(DeviceData().device_ip);
+    const auto port = static_cast<quint16>(ui.lineEdit_port->text().toInt(nullptr, 10));
+    // The open link's own port is not asked: its replies belong to the link.
+    QStringList ports = serial_port_names();
+    if (m_link.transport() == Transport::Serial)
+        ports.removeAll(m_last_port_name);
+    m_find_dialog->prepare(ports, port, range);
+    m_find_dialog->open();
+    m_find_dialog->search();
+}
+
+void TesselView::connect_found_device(const FoundDevice &device)
+{
+    if (device.device_id < 1 || device.device_id > m_device_buttons.size())
+        return;
+    // Another device may be open: the chosen one replaces it.
+    if (m_link.is_open())
+        close_link();
+    if (device.link == DeviceLink::Transport::Serial) {
+        if (ui.serialBox->findText(device.where) < 0)
+            ui.serialBox->addItem(device.where);
+        ui.serialBox->setCurrentText(device.where);
+        ui.serialradioBtn->setChecked(true);
+        clicked_serial_btn();
+    } else {
+        m_ip_editor->setText(device.where);
+        ui.webradioBtn->setChecked(true);
+        clicked_web_btn();
+    }
+    m_device_buttons[device.device_id - 1]->setChecked(true);
+    connectSeralPort();
+}
+
 void TesselView::connectSeralPort()
 {
     if (!device_data.serial_open && !device_data.net_open)
         open_link();
-    else
+    else if (confirm_offline_close())
         close_link();
     set_connect_button_text();
 }
@@ -138,12 +191,7 @@ bool TesselView::open_link()
         return false;
     };
     setEnabled(false);
-    // The checked device number; it becomes device_id only with an open link.
-    int id = device_data.device_id;
-    for (int i = 0; i < m_device_buttons.size(); ++i) {
-        if (m_device_buttons[i]->isChecked())
-            id = i + 1;
-    }
+    const int id = checked_device_id();
     if (ui.serialradioBtn->isChecked()) {
         if (!m_link.open_serial(ui.serialBox->currentText(), id))
             return fail();
@@ -169,6 +217,17 @@ bool TesselView::open_link()
     }
     setEnabled(true);
     return answered;
+}
+
+// The checked device number; it becomes device_id only with an open link.
+int TesselView::checked_device_id() const
+{
+    int id = device_data.device_id;
+    for (int i = 0; i < m_device_buttons.size(); ++i) {
+        if (m_device_buttons[i]->isChecked())
+            id = i + 1;
+    }
+    return id;
 }
 
 void TesselView::close_link()

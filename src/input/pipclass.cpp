@@ -2,20 +2,14 @@
 
 #include "app/texts.h"
 #include "input/input_codec.h"
-#include "widgets/bounded_validator.h"
 #include "input/radio_group.h"
+#include "widgets/bounded_validator.h"
+#include "widgets/dialog_fields.h"
 
 pipclass::pipclass(QWidget *parent) : QDialog(parent)
 {
     ui.setupUi(this);
     setFixedSize(size());
-
-    QLineEdit *const edits[8] = {ui.mainxEdit, ui.mainwEdit, ui.mainyEdit, ui.mainhEdit,
-                                 ui.sonxEdit,  ui.sonwEdit,  ui.sonyEdit,  ui.sonhEdit};
-    for (int i = 0; i < 8; ++i) {
-        m_validators[i] = new BoundedValidator(0, 0, this);
-        edits[i]->setValidator(m_validators[i]);
-    }
 
     connect(ui.mainsetBtn, &QPushButton::clicked, this, &pipclass::set_main_size);
     connect(ui.sonsetBtn, &QPushButton::clicked, this, &pipclass::set_son_size);
@@ -25,9 +19,10 @@ pipclass::pipclass(QWidget *parent) : QDialog(parent)
     connect(ui.cvbs2Btn, &QRadioButton::clicked, this, &pipclass::clicked_cvbs2_btn);
     connect(ui.hdmi4Btn, &QRadioButton::clicked, this, &pipclass::clicked_hdmi4_btn);
     connect(ui.sdi2Btn, &QRadioButton::clicked, this, &pipclass::clicked_sdi2_btn);
-    for (QLineEdit *edit : edits)
-        connect(edit, &QLineEdit::textChanged, this, &pipclass::change_text);
-    change_text(QString());
+    bind_bounded_edits(this,
+                       {ui.mainxEdit, ui.mainwEdit, ui.mainyEdit, ui.mainhEdit, ui.sonxEdit,
+                        ui.sonwEdit, ui.sonyEdit, ui.sonhEdit},
+                       [this] { change_text(QString()); });
 }
 
 void pipclass::apply_texts()
@@ -37,10 +32,7 @@ void pipclass::apply_texts()
     ui.ilabel_2->setText(pick_text("Main Signal", "主信号"));
     ui.inputlabel->setText(pick_text("Main Channel", "主通道"));
     ui.outputlabel->setText(pick_text("Sub-channel", "子通道"));
-    ui.xlabel->setText(pick_text("H_Start", "水平起始"));
-    ui.wlabel->setText(pick_text("Width", "宽度"));
-    ui.ylabel->setText(pick_text("V_Start", "垂直起始"));
-    ui.hlabel->setText(pick_text("Height", "高度"));
+    set_rect_captions(ui.xlabel, ui.ylabel, ui.wlabel, ui.hlabel);
     ui.mainsetBtn->setText(pick_text("Setting", "设置"));
     ui.sonsetBtn->setText(pick_text("Setting", "设置"));
     ui.inABox->setTitle(pick_text("Input card A-PIP signal source", "输入卡A-PIP信号源"));
@@ -74,54 +66,43 @@ void pipclass::setup_for_card(int card)
         check_only({ui.cvbs2Btn, ui.hdmi4Btn, ui.sdi2Btn},
                    pick(ui.cvbs2Btn, ui.hdmi4Btn, ui.sdi2Btn));
 
-    const PipRects &r = device_data.pip_rect[card];
-    ui.mainxEdit->setText(QString::number(r.main.x));
-    ui.mainwEdit->setText(QString::number(r.main.w));
-    ui.mainyEdit->setText(QString::number(r.main.y));
-    ui.mainhEdit->setText(QString::number(r.main.h));
-    ui.sonxEdit->setText(QString::number(r.sub.x));
-    ui.sonwEdit->setText(QString::number(r.sub.w));
-    ui.sonyEdit->setText(QString::number(r.sub.y));
-    ui.sonhEdit->setText(QString::number(r.sub.h));
+    show_rect(main_edits(), device_data.pip_rect[card].main);
+    show_rect(sub_edits(), device_data.pip_rect[card].sub);
+}
+
+RectEdits pipclass::main_edits() const
+{
+    return {ui.mainxEdit, ui.mainyEdit, ui.mainwEdit, ui.mainhEdit};
+}
+
+RectEdits pipclass::sub_edits() const
+{
+    return {ui.sonxEdit, ui.sonyEdit, ui.sonwEdit, ui.sonhEdit};
 }
 
 void pipclass::change_text(const QString &)
 {
     // Each edit is bounded by its partner, so x + width stays within 1920 and
     // y + height within 1080 in whatever is typed.
-    struct Bound {
-        QLineEdit *partner;
-        int extent;
-    };
-    const Bound bounds[8] = {
-        {ui.mainwEdit, codec::kPipFrameWidth},  {ui.mainxEdit, codec::kPipFrameWidth},
-        {ui.mainhEdit, codec::kPipFrameHeight}, {ui.mainyEdit, codec::kPipFrameHeight},
-        {ui.sonwEdit, codec::kPipFrameWidth},   {ui.sonxEdit, codec::kPipFrameWidth},
-        {ui.sonhEdit, codec::kPipFrameHeight},  {ui.sonyEdit, codec::kPipFrameHeight},
-    };
-    for (int i = 0; i < 8; ++i)
-        m_validators[i]->setRange(0,
-                                  codec::pip_edit_top(bounds[i].extent, bounds[i].partner->text()));
-}
-
-bool pipclass::read_rect(QLineEdit *x, QLineEdit *w, QLineEdit *y, QLineEdit *h, DevRect &rect)
-{
-    if (!all_acceptable({x, w, y, h}))
-        return false;
-    rect.x = x->text().toInt();
-    rect.w = w->text().toInt();
-    rect.y = y->text().toInt();
-    rect.h = h->text().toInt();
-    return true;
+    for (const RectEdits &r : {main_edits(), sub_edits()}) {
+        const auto bound = [](QLineEdit *edit, QLineEdit *partner, int extent) {
+            set_edit_range(edit, 0, codec::pip_edit_top(extent, partner->text()));
+        };
+        bound(r.x, r.w, codec::kPipFrameWidth);
+        bound(r.w, r.x, codec::kPipFrameWidth);
+        bound(r.y, r.h, codec::kPipFrameHeight);
+        bound(r.h, r.y, codec::kPipFrameHeight);
+    }
 }
 
 void pipclass::send_rect(bool main)
 {
-    PipRects &r = device_data.pip_rect[m_card];
-    const bool ok = main ? read_rect(ui.mainxEdit, ui.mainwEdit, ui.mainyEdit, ui.mainhEdit, r.main)
-                         : read_rect(ui.sonxEdit, ui.sonwEdit, ui.sonyEdit, ui.sonhEdit, r.sub);
-    if (!ok)
+    const RectEdits edits = main ? main_edits() : sub_edits();
+    // In form order: x, width, y, height.
+    if (!all_acceptable({edits.x, edits.w, edits.y, edits.h}))
         return;
+    PipRects &r = device_data.pip_rect[m_card];
+    (main ? r.main : r.sub) = read_rect(edits);
     // Disabled while the main window sends and waits, so no second rectangle starts.
     setEnabled(false);
     emit set_signal_size(m_card, main ? 1 : 0);

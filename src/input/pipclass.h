@@ -4,9 +4,8 @@
 
 #include "device/device_data.h"
 #include "ui_pipclass.h"
+#include "widgets/dialog_fields.h"
 
-class BoundedValidator;
-class QLineEdit;
 class QRadioButton;
 
 // Picture-in-picture settings of one input card: the main and sub rectangles
@@ -42,14 +41,10 @@ public slots:
 
 private:
     void apply_texts();
-    // Reads four edits into a rectangle; false (focus on the first bad edit)
-    // when one does not hold an acceptable value.
-    bool read_rect(QLineEdit *x, QLineEdit *w, QLineEdit *y, QLineEdit *h, DevRect &rect);
+    RectEdits main_edits() const;
+    RectEdits sub_edits() const;
     void send_rect(bool main);
 
     Ui::pipclassClass ui;
     int m_card = 0;
-    // One validator per rectangle edit, in the order x, width, y, height of
-    // the main then the sub rectangle; their ranges follow the partner edits.
-    BoundedValidator *m_validators[8] = {};
 };

@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "app/texts.h"
+#include "widgets/canvas_items.h"
 
 cled::cled(QWidget *parent) : QWidget(parent) {}
 
@@ -19,9 +20,8 @@ void cled::del_all_win()
 
 void cled::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu menu(this);
-    menu.addAction(pick_text("New", "新建"), this, &cled::new_create_win);
-    menu.addAction(pick_text("Delete All", "删除全部"), this, &cled::del_all_win);
-    menu.exec(event->globalPos());
-    event->accept();
+    run_context_menu(event, [this](QMenu &menu) {
+        menu.addAction(pick_text("New", "新建"), this, &cled::new_create_win);
+        menu.addAction(pick_text("Delete All", "删除全部"), this, &cled::del_all_win);
+    });
 }

@@ -1,7 +1,7 @@
 #include "layout/copymode.h"
 
 #include "app/texts.h"
-#include "layout/mode_styles.h"
+#include "widgets/group_styles.h"
 
 copymode::copymode(QWidget *parent) : QDialog(parent)
 {
@@ -45,7 +45,8 @@ void copymode::choose_target(int mode)
 {
     m_target = mode;
     for (int i = 0; i < m_target_buttons.size(); ++i)
-        m_target_buttons[i]->setStyleSheet(i == mode ? mode_style::target_on() : mode_style::off());
+        m_target_buttons[i]->setStyleSheet(i == mode ? group_style::target_on()
+                                                     : group_style::off());
 }
 
 void copymode::clicked_save_btn()

@@ -8,22 +8,11 @@
 #include "device/device_data.h"
 #include "layout/layout_codec.h"
 #include "layout/source_menu.h"
+#include "widgets/canvas_items.h"
 
 namespace {
-
 constexpr int kAlpha = 150;
-
-// The shared generator is never seeded, so a repeated sequence of actions
-// gives repeated colours.
-int next_random()
-{
-    QT_WARNING_PUSH
-    QT_WARNING_DISABLE_DEPRECATED
-    return qrand();
-    QT_WARNING_POP
 }
-
-} // namespace
 
 itemBox::itemBox(QWidget *parent) : QLineEdit(parent)
 {
@@ -33,14 +22,7 @@ itemBox::itemBox(QWidget *parent) : QLineEdit(parent)
     // A press on a label acts on the item.
     ui.winlabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     ui.sourcelabel->setAttribute(Qt::WA_TransparentForMouseEvents);
-    const int b = next_random() % 200;
-    const int g = next_random() % 255;
-    const int r = next_random() % 255;
-    setStyleSheet(QStringLiteral("QLineEdit{background-color: rgba(%1, %2, %3,%4);}")
-                      .arg(r)
-                      .arg(g)
-                      .arg(b)
-                      .arg(kAlpha));
+    setStyleSheet(item_colour_style(kAlpha));
 }
 
 void itemBox::label_item(int mode)
@@ -103,19 +85,19 @@ void itemBox::mouseReleaseEvent(QMouseEvent *event)
 
 void itemBox::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu menu(this);
-    menu.addAction(pick_text("New", "新建"), this, &itemBox::new_create_win);
-    menu.addAction(pick_text("Trimming", "微调"), this, &itemBox::trimming_wins);
-    menu.addAction(pick_text("Delete", "删除"), this, &itemBox::mul_del_select_win);
-    menu.addAction(pick_text("Delete All", "删除全部"), this, &itemBox::mul_del_all_win);
-    menu.addAction(pick_text("Up", "置顶"), this, &itemBox::up_win);
-    menu.addAction(pick_text("Down", "置底"), this, &itemBox::down_win);
-    menu.addAction(pick_text("Image Quality", "图像画质"), this, &itemBox::mul_attribute_triggered);
-    QMenu *sources = menu.addMenu(pick_text("Sources", "输入源"));
-    add_source_entries(sources, m_win, this, &itemBox::triggered_inA, &itemBox::triggered_inB,
-                       &itemBox::triggered_inC, &itemBox::triggered_inD);
-    menu.exec(event->globalPos());
-    event->accept();
+    run_context_menu(event, [this](QMenu &menu) {
+        menu.addAction(pick_text("New", "新建"), this, &itemBox::new_create_win);
+        menu.addAction(pick_text("Trimming", "微调"), this, &itemBox::trimming_wins);
+        menu.addAction(pick_text("Delete", "删除"), this, &itemBox::mul_del_select_win);
+        menu.addAction(pick_text("Delete All", "删除全部"), this, &itemBox::mul_del_all_win);
+        menu.addAction(pick_text("Up", "置顶"), this, &itemBox::up_win);
+        menu.addAction(pick_text("Down", "置底"), this, &itemBox::down_win);
+        menu.addAction(pick_text("Image Quality", "图像画质"), this,
+                       &itemBox::mul_attribute_triggered);
+        QMenu *sources = menu.addMenu(pick_text("Sources", "输入源"));
+        add_source_entries(sources, m_win, this, &itemBox::triggered_inA, &itemBox::triggered_inB,
+                           &itemBox::triggered_inC, &itemBox::triggered_inD);
+    });
 }
 
 void itemBox::mul_del_select_win()

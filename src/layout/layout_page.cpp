@@ -4,7 +4,7 @@
 
 #include "app/tesselview.h"
 #include "app/texts.h"
-#include "layout/mode_styles.h"
+#include "widgets/group_styles.h"
 
 void TesselView::setup_layout_page()
 {
@@ -31,10 +31,9 @@ void TesselView::setup_layout_page()
     connect(ui.treeWidget, &QTreeWidget::itemPressed, this, &TesselView::itemPressedSlot);
     connect(&m_copy_mul, &copymode::copy_mode_signal, this, &TesselView::copy_mul_mode);
 
-    // Grey until the first read-back highlights the current mode; the disabled
-    // rule keeps M13..M15 looking disabled.
+    // Grey until the first read-back highlights the current mode.
     for (QPushButton *b : buttons)
-        b->setStyleSheet(mode_style::off() + mode_style::disabled_rule());
+        b->setStyleSheet(group_style::off());
 }
 
 void TesselView::apply_layout_texts()

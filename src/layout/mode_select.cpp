@@ -11,8 +11,8 @@
 #include "layout/cled.h"
 #include "layout/itembox.h"
 #include "layout/layout_codec.h"
-#include "layout/mode_styles.h"
 #include "layout/source_menu.h"
+#include "widgets/group_styles.h"
 
 namespace {
 
@@ -55,11 +55,8 @@ void TesselView::select_mode(int mode)
 
 void TesselView::highlight_mode_button(int mode)
 {
-    const QString off = mode_style::off() + mode_style::disabled_rule();
-    for (QPushButton *b : qAsConst(m_mode_buttons))
-        b->setStyleSheet(off);
-    if (mode >= 0 && mode < m_mode_buttons.size())
-        m_mode_buttons[mode]->setStyleSheet(mode_style::on() + mode_style::disabled_rule());
+    for (int i = 0; i < m_mode_buttons.size(); ++i)
+        m_mode_buttons[i]->setStyleSheet(i == mode ? group_style::on() : group_style::off());
 }
 
 void TesselView::refresh_window_tree()

@@ -1,6 +1,7 @@
 #include "layout/mulattribute.h"
 
 #include "widgets/bounded_validator.h"
+#include "widgets/dialog_fields.h"
 
 #include "app/texts.h"
 #include "device/device_data.h"
@@ -33,9 +34,7 @@ mulAttribute::mulAttribute(QWidget *parent) : QDialog(parent)
 void mulAttribute::apply_texts()
 {
     setWindowTitle(pick_text("Image Quality", "图像画质"));
-    ui.llabel->setText(pick_text("Gray", "低灰偏置"));
-    ui.dlabel->setText(pick_text("Brightness", "亮度"));
-    ui.clabel->setText(pick_text("Color", "颜色"));
+    set_picture_captions(ui.llabel, ui.dlabel, ui.clabel);
     for (QPushButton *b : {ui.lBtn, ui.dBtn, ui.cBtn, ui.frameBtn})
         b->setText(pick_text("Save", "保存"));
     ui.groupBox_4->setTitle(pick_text("Frame", "边框"));

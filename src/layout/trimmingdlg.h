@@ -3,9 +3,7 @@
 #include <QDialog>
 
 #include "ui_trimmingdlg.h"
-
-class QIntValidator;
-class QLineEdit;
+#include "widgets/dialog_fields.h"
 
 // Edits the source crop and the output rectangle of one window in numbers.
 class trimmingDlg : public QDialog
@@ -26,12 +24,12 @@ signals:
 
 public slots:
     void saveData();
-    void change_text(QString text);
+    void change_text(const QString &text);
 
 private:
+    RectEdits input_edits() const;
+    RectEdits output_edits() const;
+
     Ui::trimmingDlgClass ui;
     int m_win = -1;
-    // The six editable edits, each with its own validator, in form order.
-    QLineEdit *m_edits[6] = {};
-    QIntValidator *m_validators[6] = {};
 };

@@ -3,10 +3,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 
-#include <algorithm>
 #include <cstring>
 
 #include "device/codec.h"
+#include "link/offline_device.h"
 #include "maintenance/maintenance_codec.h"
 
 namespace {
@@ -45,18 +45,27 @@ DeviceLink::~DeviceLink()
     // No signal may reach a half-destroyed owner while the transports close.
     m_serial.disconnect(this);
     m_socket.disconnect(this);
+    if (m_offline)
+        m_offline->disconnect(this);
 }
 
 // ---- Opening and closing --------------------------------------------------
 
+void DeviceLink::configure_serial(QSerialPort &port, const QString &port_name)
+{
+    port.setPortName(port_name);
+    port.setBaudRate(kBaudRate, QSerialPort::AllDirections);
+    port.setDataBits(QSerialPort::Data8);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+}
+
 bool DeviceLink::open_serial(const QString &port_name, int device_id)
 {
-    m_serial.setPortName(port_name);
-    m_serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
-    m_serial.setDataBits(QSerialPort::Data8);
-    m_serial.setFlowControl(QSerialPort::NoFlowControl);
-    m_serial.setParity(QSerialPort::NoParity);
-    m_serial.setStopBits(QSerialPort::OneStop);
+    if (m_offline)
+        close();
+    configure_serial(m_serial, port_name);
     m_data.net_open = 0;
     if (!m_serial.open(QIODevice::ReadWrite)) {
         m_data.serial_open = 0;
@@ -64,7 +73,7 @@ bool DeviceLink::open_serial(const QString &port_name, int device_id)
     }
     m_data.serial_open = 1;
     m_data.device_id = device_id;
-    m_serial_name = port_name;
+    m_host = port_name;
     m_lost = false;
     m_rx.clear();
     emit state_changed();
@@ -73,6 +82,8 @@ bool DeviceLink::open_serial(const QString &port_name, int device_id)
 
 bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, int timeout_ms)
 {
+    if (m_offline)
+        close();
     m_data.serial_open = 0;
     m_data.net_open = 0;
     m_socket.abort();
@@ -92,6 +103,8 @@ bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, 
         m_socket.abort();
         return false;
     }
+    // Frames are small and each waits for its reply: no coalescing delay.
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_data.net_open = 1;
     m_data.device_id = device_id;
     m_host = host;
@@ -102,16 +115,69 @@ bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, 
     return true;
 }
 
+bool DeviceLink::open_offline(const codec::ConfigValues *file, int device_id, const QString &name)
+{
+    close();
+    m_offline = new OfflineDevice(device_id, this);
+    if (file)
+        m_offline->load(*file);
+    m_offline->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    connect(m_offline, &QIODevice::readyRead, this, &DeviceLink::socket_ready_read);
+    m_offline_name = name;
+    m_offline_full_timing = m_full_timing;
+    m_full_timing = false;
+    m_data.serial_open = 0;
+    m_data.net_open = 1;
+    m_data.device_id = device_id;
+    m_lost = false;
+    m_rx.clear();
+    emit state_changed();
+    return true;
+}
+
+bool DeviceLink::offline_changed() const
+{
+    return m_offline && m_offline->changed();
+}
+
+void DeviceLink::mark_offline_saved()
+{
+    if (m_offline)
+        m_offline->mark_saved();
+}
+
+OfflineDevice *DeviceLink::offline_device() const
+{
+    return m_offline;
+}
+
 void DeviceLink::close()
 {
+    shut(false);
+}
+
+void DeviceLink::shut(bool lost)
+{
     const bool was_open = is_open();
-    if (m_data.serial_open) {
-        m_data.serial_open = 0;
-        m_data.net_open = 0;
+    // Cleared first: a socket closing reports its own disconnect at once, which
+    // must not read as a loss.
+    const bool serial = m_data.serial_open;
+    m_data.serial_open = 0;
+    m_data.net_open = 0;
+    if (m_offline) {
+        // Replies still queued inside it die with it, as on a line that was cut.
+        // Deleted later: this may run inside one of its own signals.
+        m_offline->disconnect(this);
+        m_offline->close();
+        m_offline->deleteLater();
+        m_offline = nullptr;
+        m_offline_name.clear();
+        m_full_timing = m_offline_full_timing;
+    } else if (serial) {
         m_serial.close();
-    } else if (m_data.net_open) {
-        m_data.serial_open = 0;
-        m_data.net_open = 0;
+    } else if (lost) {
+        m_socket.abort(); // a dead peer takes no queued bytes
+    } else {
         m_socket.close(); // unlike abort(), sends what is still queued
     }
     m_rx.clear();
@@ -125,7 +191,7 @@ DeviceLink::Transport DeviceLink::transport() const
     if (m_data.serial_open)
         return Transport::Serial;
     if (m_data.net_open)
-        return Transport::Network;
+        return m_offline ? Transport::Offline : Transport::Network;
     return Transport::None;
 }
 
@@ -133,9 +199,11 @@ QString DeviceLink::description() const
 {
     switch (transport()) {
     case Transport::Serial:
-        return QStringLiteral("serial %1").arg(m_serial.portName());
+        return QStringLiteral("serial %1").arg(m_host);
     case Transport::Network:
         return QStringLiteral("network %1:%2").arg(m_host).arg(m_port);
+    case Transport::Offline:
+        return QStringLiteral("offline %1").arg(m_offline_name);
     case Transport::None:
         break;
     }
@@ -146,9 +214,10 @@ QString DeviceLink::endpoint() const
 {
     switch (transport()) {
     case Transport::Serial:
-        return m_serial_name;
+        return m_host;
     case Transport::Network:
         return QStringLiteral("%1:%2").arg(m_host).arg(m_port);
+    case Transport::Offline: // no place: the device is inside the program
     case Transport::None:
         break;
     }
@@ -162,6 +231,8 @@ QIODevice *DeviceLink::io() const
         return const_cast<QSerialPort *>(&m_serial);
     case Transport::Network:
         return const_cast<QTcpSocket *>(&m_socket);
+    case Transport::Offline:
+        return m_offline;
     case Transport::None:
         break;
     }
@@ -184,17 +255,7 @@ void DeviceLink::on_transport_error()
     end_chain();
     // Closed here, inside the transport's own signal: whatever wait or chain
     // resumes after it finds no transport, so nothing is written after the loss.
-    // A dead peer takes no queued bytes, hence abort() and not close().
-    const bool serial = m_data.serial_open;
-    m_data.serial_open = 0;
-    m_data.net_open = 0;
-    if (serial)
-        m_serial.close();
-    else
-        m_socket.abort();
-    m_rx.clear();
-    m_pending_reply = 0;
-    emit state_changed();
+    shut(true);
     emit link_lost();
 }
 
@@ -228,11 +289,12 @@ qint64 DeviceLink::write_frame(const QByteArray &frame)
     }
     discard_input();
     m_pending_reply = command == proto::kCmdRead ? 0 : proto::ack_length(command);
+    m_ack_length = m_pending_reply;
     const qint64 written = d->write(frame);
     // Flushed at once so that the buffer clear of the next send cannot drop it.
     if (transport() == Transport::Serial)
         m_serial.flush();
-    else
+    else if (transport() == Transport::Network)
         m_socket.flush();
     if (written != frame.size())
         m_pending_reply = 0;
@@ -267,7 +329,7 @@ void DeviceLink::set_wait_code(int code)
 {
     if (transport() == Transport::Serial)
         m_data.serial_wait_code = code;
-    else if (transport() == Transport::Network)
+    else if (transport() != Transport::None)
         m_data.net_wait_code = code;
 }
 
@@ -275,7 +337,7 @@ int DeviceLink::wait_code() const
 {
     if (transport() == Transport::Serial)
         return m_data.serial_wait_code;
-    if (transport() == Transport::Network)
+    if (transport() != Transport::None)
         return m_data.net_wait_code;
     return 0;
 }
@@ -325,16 +387,15 @@ void DeviceLink::pause(int ms)
 
 void DeviceLink::serial_ready_read()
 {
-    if (m_waiter) {
-        take_input();
-        if (m_rx.size() >= m_want)
-            m_waiter->quit();
-        return;
-    }
-    run_engine(m_data.serial_wait_code);
+    on_ready_read(m_data.serial_wait_code);
 }
 
 void DeviceLink::socket_ready_read()
+{
+    on_ready_read(m_data.net_wait_code);
+}
+
+void DeviceLink::on_ready_read(int32_t &code)
 {
     if (m_waiter) {
         take_input();
@@ -342,20 +403,32 @@ void DeviceLink::socket_ready_read()
             m_waiter->quit();
         return;
     }
-    run_engine(m_data.net_wait_code);
+    if (!proto::engine_case(code) || m_engine_queued)
+        return; // the data stay in the transport for whoever asked
+    // The device answered: the bound is on a missing acknowledgement, not on
+    // the engine's wait. The engine runs outside this signal, because a
+    // transport does not report new data to a wait nested in its readyRead.
+    m_engine_bounded = m_bound.isActive();
+    m_bound.stop();
+    m_engine_queued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, &code] {
+            m_engine_queued = false;
+            run_engine(code);
+        },
+        Qt::QueuedConnection);
 }
 
 void DeviceLink::run_engine(int32_t &code)
 {
     const proto::EngineCase *c = proto::engine_case(code);
     if (!c)
-        return; // the data stay in the transport for whoever asked
+        return; // the code was cleared meanwhile (the link was lost)
     const int taken = code;
     // Cleared first, so a nested readyRead during the wait cannot take the same reply twice.
     code = 0;
-    // The device answered: the bound is on a missing acknowledgement, not on the wait.
-    const bool bounded = m_bound.isActive();
-    m_bound.stop();
+    const bool bounded = m_engine_bounded;
     bool whole;
     if (m_full_timing && transport() == Transport::Serial) {
         m_data.delay(c->wait_ms);
@@ -395,33 +468,7 @@ void DeviceLink::on_accepted(int code)
     if (m_ack_loop)
         m_ack_loop->quit();
     emit reply_accepted(code);
-    // The import chain: each accepted block sends the next.
-    switch (code) {
-    case proto::kWaitImportInput:
-        upload_global_block();
-        break;
-    case proto::kWaitImportGlobal:
-        m_upload_index = 0;
-        upload_mode_block(0);
-        break;
-    case proto::kWaitImportMode:
-        if (m_upload_index != kModeCount - 1) {
-            ++m_upload_index;
-            upload_mode_block(m_upload_index);
-        } else {
-            m_upload_index = 0;
-            upload_finish();
-        }
-        break;
-    case proto::kWaitImportEnd:
-        if (m_upload == UploadState::Running) {
-            m_upload = UploadState::Finished;
-            emit upload_finished(true);
-        }
-        break;
-    default:
-        break;
-    }
+    advance_upload(code);
 }
 
 // ---- The bound ------------------------------------------------------------
@@ -524,180 +571,20 @@ DeviceLink::Outcome DeviceLink::transmit_short(uint8_t command, uint8_t a, uint8
         command, [&] { return send_short_command(command, a, b); }, wait, busy_wait);
 }
 
-// ---- Direct reads ---------------------------------------------------------
+// ---- For callers without a busy dialog ------------------------------------
 
-int DeviceLink::direct_read(const proto::ReadSpec &request, uint8_t index)
+DeviceLink::Outcome DeviceLink::delayed_ack()
 {
-    if (!send_read_request(request.selector, index))
-        return 0;
-    set_wait_code(request.wait_code);
-    std::memset(m_data.rx_buf, 0, kBufferSize);
-    const int length = request.length;
-    m_pending_reply = length;
-
-    int got = 0;
-    if (transport() == Transport::Serial) {
-        // Whatever is in after the wait, up to the reply's length.
-        if (m_full_timing) {
-            m_data.delay(request.serial_wait_ms);
-            take_input();
-        } else {
-            collect(length, request.serial_wait_ms);
-        }
-        got = std::min(static_cast<int>(m_rx.size()), length);
-    } else {
-        // The whole reply or nothing, within the first wait and ten polls.
-        bool whole;
-        if (m_full_timing) {
-            m_data.delay(request.net_first_wait_ms);
-            take_input();
-            for (int poll = 0; m_rx.size() < length; ++poll) {
-                if (poll == proto::kNetMaxPolls || !m_data.net_open)
-                    break;
-                m_data.delay(proto::kNetPollMs);
-                take_input();
-            }
-            whole = m_rx.size() >= length;
-        } else {
-            whole = collect(length,
-                            request.net_first_wait_ms + proto::kNetMaxPolls * proto::kNetPollMs);
-        }
-        got = whole ? length : 0;
-    }
-    std::memcpy(m_data.rx_buf, m_rx.constData(), static_cast<size_t>(got));
-    if (got == length) {
-        m_pending_reply = 0;
-        emit reply_taken();
-    }
-    return got;
+    take_input();
+    if (m_ack_length <= 0 || m_rx.size() < m_ack_length)
+        return Outcome::NoAnswer;
+    return static_cast<uint8_t>(m_rx.at(2)) == proto::kByte2 ? Outcome::Accepted
+                                                             : Outcome::Rejected;
 }
 
-QByteArray DeviceLink::reply() const
+void DeviceLink::give_up()
 {
-    return QByteArray::fromRawData(reinterpret_cast<const char *>(m_data.rx_buf), kBufferSize);
-}
-
-bool DeviceLink::read_status(bool boot)
-{
-    const proto::ReadSpec &spec = boot ? proto::kReadStatusBoot : proto::kReadStatusInput;
-    return direct_read(spec, 0) == proto::kStatusReplyLength &&
-           codec::decode_status(reply(), m_data);
-}
-
-bool DeviceLink::read_input_card(int card)
-{
-    return direct_read(proto::kReadInputCard, static_cast<uint8_t>(card)) ==
-               proto::kInputCardReplyLength &&
-           codec::decode_input_card(reply(), card, m_data);
-}
-
-bool DeviceLink::read_mode_table()
-{
-    return direct_read(proto::kReadModeTable, 0) == proto::kModeTableReplyLength &&
-           codec::decode_mode_table(reply(), m_data);
-}
-
-bool DeviceLink::read_windows(int mode, QSize canvas)
-{
-    return direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) ==
-               proto::kWindowsReplyLength &&
-           codec::decode_windows(reply(), mode, canvas.width(), canvas.height(), m_data);
-}
-
-bool DeviceLink::read_led_rects(int mode)
-{
-    return direct_read(proto::kReadLedRects, static_cast<uint8_t>(mode)) ==
-               proto::kLedRectsReplyLength &&
-           codec::decode_led_rects(reply(), mode, m_data);
-}
-
-bool DeviceLink::read_unit_rects(int mode)
-{
-    return direct_read(proto::kReadUnitRects, static_cast<uint8_t>(mode)) ==
-               proto::kUnitRectsReplyLength &&
-           codec::decode_unit_rects(reply(), mode, m_data);
-}
-
-bool DeviceLink::read_led_sizes()
-{
-    if (m_data.mosaic_on)
-        return direct_read(proto::kReadWallSizes, 0) == proto::kWallSizesReplyLength &&
-               codec::decode_wall_sizes(reply(), m_data);
-    return direct_read(proto::kReadLedTotals, 0) == proto::kLedTotalsReplyLength &&
-           codec::decode_led_totals(reply(), m_data);
-}
-
-bool DeviceLink::read_win_adjust()
-{
-    return direct_read(proto::kReadWinAdjust, 0) == proto::kWinAdjustReplyLength &&
-           codec::decode_win_adjust(reply(), m_data);
-}
-
-bool DeviceLink::read_win_borders()
-{
-    return direct_read(proto::kReadWinBorders, 0) == proto::kWinBordersReplyLength &&
-           codec::decode_win_borders(reply(), m_data);
-}
-
-// ---- Read-back ------------------------------------------------------------
-
-bool DeviceLink::read_back(QSize canvas)
-{
-    m_data.reset_device_data();
-    m_data.load_default_layouts();
-
-    m_status_length = direct_read(proto::kReadStatusBoot, 0);
-    if (m_status_length != proto::kStatusReplyLength)
-        return false;
-    codec::decode_status(reply(), m_data);
-
-    if (direct_read(proto::kReadModeTable, 0) != proto::kModeTableReplyLength)
-        return false;
-    codec::decode_mode_table(reply(), m_data);
-
-    // The output size the LED defaults are derived from.
-    codec::apply_format_code(m_data);
-    codec::derive_led_defaults(m_data);
-
-    read_windows(m_data.cur_mul_mode, canvas);
-    return true;
-}
-
-// ---- Import upload chain --------------------------------------------------
-
-bool DeviceLink::start_upload()
-{
-    m_upload_index = -1;
-    // Armed before the first step: a block that never leaves ends at the bound too.
-    arm_bound();
-    return upload_input_block();
-}
-
-bool DeviceLink::upload_input_block()
-{
-    m_upload = UploadState::Running;
-    emit upload_step(1, kUploadSteps);
-    return transmit(proto::kCmdImportInput, codec::upload_input_payload(m_data),
-                    LinkWait{proto::kWaitImportInput, 0, false, true}) == Outcome::Sent;
-}
-
-bool DeviceLink::upload_global_block()
-{
-    emit upload_step(2, kUploadSteps);
-    return transmit(proto::kCmdImportGlobal, codec::upload_global_payload(m_data),
-                    LinkWait{proto::kWaitImportGlobal, 0, false, true}) == Outcome::Sent;
-}
-
-bool DeviceLink::upload_mode_block(int mode)
-{
-    emit upload_step(3 + mode, kUploadSteps);
-    return transmit(proto::kCmdImportMode, codec::upload_mode_payload(m_data, mode),
-                    LinkWait{proto::kWaitImportMode, 0, false, true}) == Outcome::Sent;
-}
-
-bool DeviceLink::upload_finish()
-{
-    emit upload_step(kUploadSteps, kUploadSteps);
-    return transmit(proto::kCmdImportEnd, {}, LinkWait{proto::kWaitImportEnd, 0, false, true}) ==
-           Outcome::Sent;
+    // A lost link closes itself: nothing is left open to close after it.
+    if (is_open())
+        on_transport_error();
 }

@@ -17,10 +17,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "device/device_data.h"
 #include "device/protocol.h"
+#include "maintenance/maintenance_codec.h"
 
+class OfflineDevice;
 class QEventLoop;
 class QIODevice;
 
@@ -37,7 +40,9 @@ class DeviceLink : public QObject
     Q_OBJECT
 
 public:
-    enum class Transport { None, Serial, Network };
+    // Offline: a simulated device inside the program. It counts as the network
+    // link in the records (net_open) and is served by the network engine.
+    enum class Transport { None, Serial, Network, Offline };
     // How a transmit ended.
     enum class Outcome {
         NotSent,  // no link, or the frame was not written in full
@@ -61,16 +66,29 @@ public:
     // Opens the serial port with the device's fixed settings (115200 8N1, no
     // flow control). Sets the link flags; false when the port cannot be opened.
     bool open_serial(const QString &port_name, int device_id);
+    // The device's fixed serial settings, applied when `port` opens.
+    static void configure_serial(QSerialPort &port, const QString &port_name);
     // Connects to host:port, waiting cooperatively up to timeout_ms.
     bool open_network(const QString &host, quint16 port, int device_id,
                       int timeout_ms = kConnectTimeoutMs);
+    // Opens the device inside the program: factory values, then `file` applied
+    // as an import would apply it when given. `name` is what description() and
+    // the window call it. Always succeeds; a link already open is closed first.
+    bool open_offline(const codec::ConfigValues *file, int device_id, const QString &name);
+    // A frame other than a read request went to the offline device since it
+    // was loaded or mark_offline_saved() was called; false for other transports.
+    bool offline_changed() const;
+    void mark_offline_saved();
+    QString offline_name() const { return m_offline_name; }
+    // The offline device while it is open, else null.
+    OfflineDevice *offline_device() const;
     // Closes whichever transport is open (queued bytes still leave the socket)
     // and clears both link flags and both codes. Nothing happens when none is open.
     void close();
     bool is_open() const { return transport() != Transport::None; }
     // The serial port when it is open, else the socket when it is open.
     Transport transport() const;
-    // "serial <port>" / "network <host>:<port>", or empty when closed.
+    // "serial <port>" / "network <host>:<port>" / "offline <name>", or empty when closed.
     QString description() const;
     // Where the link goes, as the operator named it: the serial port as chosen
     // ("/dev/ttyUSB0", "COM3") or "host:port"; empty when closed.
@@ -89,8 +107,9 @@ public:
     // Fast replies (default): every wait ends as soon as its reply is whole,
     // the specified wait being the upper bound. Full timing: the specified
     // waits exactly. The same frames leave in the same order either way.
-    void set_full_timing(bool on) { m_full_timing = on; }
-    bool full_timing() const { return m_full_timing; }
+    // The offline device always answers at once: the choice waits for the next link.
+    void set_full_timing(bool on) { (m_offline ? m_offline_full_timing : m_full_timing) = on; }
+    bool full_timing() const { return m_offline ? m_offline_full_timing : m_full_timing; }
     // A pause that paces the device: ends when the reply to the last frame
     // written is whole (at once when it already is), else after ms.
     void pause(int ms);
@@ -117,10 +136,18 @@ public:
                            const std::function<void()> &busy_wait = {});
     // How the last acknowledgement awaited under the bound ended.
     Outcome last_outcome() const { return m_last_outcome; }
+    // After a command paced by a delay: Accepted when its acknowledgement is
+    // in whole with byte 2 = 4, Rejected when whole with another byte 2, else
+    // NoAnswer. The window carries on either way; a script needs to know.
+    Outcome delayed_ack();
+    // Ends every wait at once, as a lost link does, and closes the link: for a
+    // caller whose own time ran out. Nothing further is written.
+    void give_up();
 
     // ---- Direct reads --------------------------------------------------
     // Sends the read request and collects its reply into rx_buf; returns the
-    // bytes obtained (the reply's length on success, 0 when nothing usable came).
+    // bytes obtained: the reply's length on success; otherwise what came by the
+    // end of the wait on the serial link, 0 on the network (10 polls at most).
     int direct_read(const proto::ReadSpec &request, uint8_t index);
     // rx_buf as a byte array for the decoders.
     QByteArray reply() const;
@@ -144,6 +171,18 @@ public:
     // device answered at all.
     bool read_back(QSize canvas);
     int status_length() const { return m_status_length; }
+
+    // ---- Everything the configuration file holds -------------------------
+    // Status, mode table, both input cards, window picture values and borders,
+    // then the window and LED rectangles of every mode, decoded into `into`
+    // (reset first, so nothing of an earlier device is left). Stops at the
+    // first read without a whole, decodable reply: `failed` names it.
+    // Progress counts the reads.
+    using Progress = std::function<void(int step, int steps)>;
+    bool read_configuration(DeviceData &into, const Progress &progress = {},
+                            QString *failed = nullptr);
+    // The same, as the 2000 values of the file, leaving the link's records as they are.
+    std::optional<codec::ConfigValues> read_configuration(const Progress &progress = {});
 
     // ---- Import upload chain -------------------------------------------
     // Input block, global block, sixteen mode blocks and the end, each sent
@@ -200,11 +239,15 @@ private:
     void discard_input();
     void take_input();
     bool collect(int length, int ms);
+    void on_ready_read(int32_t &code);
     void run_engine(int32_t &code);
     void on_accepted(int code);
+    void advance_upload(int code);
     void end_chain();
     void expire_bound();
     void on_transport_error();
+    // Closes the open transport; a lost one is aborted, since a dead peer takes no queued bytes.
+    void shut(bool lost);
     Outcome await_ack(const std::function<void()> &busy_wait);
     Outcome run_transmit(uint8_t command, const std::function<bool()> &send,
                          const LinkWait &wait, const std::function<void()> &busy_wait);
@@ -212,22 +255,29 @@ private:
     DeviceData &m_data;
     QSerialPort m_serial;
     QTcpSocket m_socket;
-    QString m_serial_name;
-    QString m_host;
+    QString m_host; // or the serial port's name
     quint16 m_port = 0;
     QTimer m_bound;
     int m_bound_ms = proto::kBusyBoundMs;
     bool m_full_timing = false;
     bool m_lost = false;
     bool m_read_only = false;
+    OfflineDevice *m_offline = nullptr; // a child: gone with the link at the latest
+    QString m_offline_name;
+    bool m_offline_full_timing = false; // the operator's choice, kept while offline
 
     // Bytes collected since the last frame was written.
     QByteArray m_rx;
     // Length of the reply to the last frame written; 0 once it is whole.
     int m_pending_reply = 0;
+    // Length of the acknowledgement of the last command written (0 after a read request).
+    int m_ack_length = 0;
     // The innermost cooperative wait that ends when m_want bytes are in.
     QEventLoop *m_waiter = nullptr;
     int m_want = 0;
+    // An engine run is queued, and whether the bound ran when it was.
+    bool m_engine_queued = false;
+    bool m_engine_bounded = false;
 
     int m_status_length = 0;
     int m_upload_index = -1;

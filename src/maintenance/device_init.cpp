@@ -8,22 +8,25 @@ void TesselView::clicked_init_dev_btn()
 {
     if (active_transport() == Transport::None)
         return;
-    const QMessageBox::StandardButton answer =
-        QMessageBox::information(this, pick_text("Reminder", "提示"),
-                                 pick_text("Initialize the device?", "是否将初始化设备?"),
-                                 QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!confirm(pick_text("Initialize the device?", "是否将初始化设备?")))
         return;
-
     setEnabled(false);
     send_device_init();
     // Whether or not the device confirmed: it must be restarted and read anew.
+    release_for_restart();
+}
+
+bool TesselView::confirm(const QString &text, bool question_icon)
+{
+    QMessageBox box(question_icon ? QMessageBox::Question : QMessageBox::Information,
+                    pick_text("Reminder", "提示"), text, QMessageBox::Yes | QMessageBox::No, this);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void TesselView::release_for_restart()
+{
     setEnabled(true);
-    reset_led_screen();
-    close_link();
-    QMessageBox::information(this, pick_text("Tip", "提示"),
-                             pick_text("Please restart the device!!", "请重启设备！！"),
-                             QMessageBox::Ok);
+    after_device_restart();
 }
 
 void TesselView::send_device_init()

@@ -19,31 +19,39 @@ constexpr int kExportSteps = 2 * kModeCount;
 
 void TesselView::clicked_export_btn()
 {
+    export_configuration();
+}
+
+bool TesselView::export_configuration()
+{
     if (active_transport() == Transport::None)
-        return;
+        return false;
     // A name typed without ".txt" gets it before the overwrite question, so the
     // backup shows in the import dialog's filter and no other backup is replaced unasked.
-    QFileDialog dialog(this, QStringLiteral("Export File"), tessel_app_dir(),
+    QFileDialog dialog(this, QStringLiteral("Export File"), tessel_files_dir(),
                        QStringLiteral("Files(*.txt)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return false;
     const QString name = dialog.selectedFiles().value(0);
     if (name.isEmpty())
-        return;
+        return false;
     // Written beside the target and renamed over it only when complete, so a
     // failed export never leaves half a file in place of a good one.
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return;
+        return false;
     // A link lost on the way leaves records only partly read: no file.
     if (!prepare_export()) {
         file.cancelWriting();
-        return;
+        return false;
     }
     file.write(codec::write_config_file(codec::export_values(device_data)));
-    file.commit();
+    if (!file.commit())
+        return false;
+    m_link.mark_offline_saved();
+    return true;
 }
 
 bool TesselView::prepare_export()
@@ -70,6 +78,14 @@ bool TesselView::prepare_export()
         if (direct_read(proto::kReadLedRects, static_cast<uint8_t>(mode)) ==
             proto::kLedRectsReplyLength)
             codec::decode_led_rects(rx_reply(), mode, device_data);
+    }
+    // Offline the file is the only copy of the show: it takes the tables that
+    // only the input page and the window dialogs read, whether opened or not.
+    if (active_transport() == Transport::Offline) {
+        m_link.read_input_card(0);
+        m_link.read_input_card(1);
+        m_link.read_win_adjust();
+        m_link.read_win_borders();
     }
     close_busy_dialog();
     setEnabled(true);

@@ -6,6 +6,7 @@
 #include "app/tesselview.h"
 #include "app/texts.h"
 #include "device/device_data.h"
+#include "maintenance/config_file.h"
 
 namespace {
 
@@ -30,19 +31,26 @@ QByteArray read_config_bytes(QIODevice &file)
 
 } // namespace
 
+bool read_config_values(const QString &path, codec::ConfigValues &values)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    values = codec::read_config_file(read_config_bytes(file));
+    return true;
+}
+
 void TesselView::clicked_import_btn()
 {
     if (active_transport() == Transport::None)
         return;
     const QString name = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Import File"), tessel_app_dir(), QStringLiteral("Files(*.txt)"));
+        this, QStringLiteral("Import File"), tessel_files_dir(), QStringLiteral("Files(*.txt)"));
     if (name.isEmpty())
         return;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
+    codec::ConfigValues values{};
+    if (!read_config_values(name, values))
         return;
-    const codec::ConfigValues values = codec::read_config_file(read_config_bytes(file));
-    file.close();
 
     const QMessageBox::StandardButton answer = QMessageBox::information(
         this, pick_text("Reminder", "提示"),

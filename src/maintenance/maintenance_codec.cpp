@@ -1,5 +1,7 @@
 #include "maintenance/maintenance_codec.h"
 
+#include <QTextCodec>
+
 #include <algorithm>
 #include <cstring>
 
@@ -40,6 +42,7 @@ constexpr int kModePayloadLength = 201 - 8;
 constexpr int kEffectWeight = 240; // switch_effect x 240 + open mask, low 8 bits
 
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
+constexpr int kUtf8Mib = 106;
 
 // Reads and writes one value at a running line position, so that the export
 // and the import walk the same layout.
@@ -137,8 +140,13 @@ int32_t parse_config_line(const char *begin, const char *end)
     return static_cast<int32_t>(std::min(magnitude, kLimit - 1));
 }
 
-ConfigValues read_config_file(const QByteArray &bytes)
+ConfigValues read_config_file(const QByteArray &raw)
 {
+    // A file re-saved as "Unicode" by another editor carries a UTF-16 or UTF-32
+    // byte-order mark; the numbers are the same once it is read as text.
+    const QTextCodec *unicode = QTextCodec::codecForUtfText(raw, nullptr);
+    const QByteArray bytes =
+        unicode && unicode->mibEnum() != kUtf8Mib ? unicode->toUnicode(raw).toUtf8() : raw;
     ConfigValues values{};
     const char *p = bytes.constData();
     const char *const end = p + bytes.size();

@@ -26,8 +26,9 @@ constexpr int kLineFormat = 1999;
 int32_t parse_config_line(const char *begin, const char *end);
 
 // The tolerant reader: line n (ends "\n", "\r\n" or end of data) gives value n;
-// missing lines are 0 and lines past the 2000th are ignored. A leading UTF-8
-// byte-order mark is skipped. Never fails, whatever the bytes.
+// missing lines are 0 and lines past the 2000th are ignored. The text is
+// decoded as QTextStream does by default: UTF-8 with or without byte-order
+// mark, UTF-16 or UTF-32 with one. Never fails, whatever the bytes.
 ConfigValues read_config_file(const QByteArray &bytes);
 
 // The 2000 values, one decimal integer per line, each ended by "\n" (the file

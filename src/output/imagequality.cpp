@@ -3,6 +3,7 @@
 #include "app/texts.h"
 #include "device/device_data.h"
 #include "output/output_codec.h"
+#include "widgets/dialog_fields.h"
 
 void ImageQuality::Pair::set(int v) const
 {
@@ -75,12 +76,9 @@ void ImageQuality::couple(const Pair &pair, const QList<Pair> &follow)
 void ImageQuality::apply_texts()
 {
     setWindowTitle(pick_text("Image Quality", "图像画质"));
-    ui.label_LD_all->setText(pick_text("Gray", "低灰偏置"));
-    ui.label_LD->setText(pick_text("Gray", "低灰偏置"));
-    ui.label_ct_all->setText(pick_text("Brightness", "亮度"));
-    ui.label_CT->setText(pick_text("Brightness", "亮度"));
-    ui.label_color_all->setText(pick_text("Color", "颜色"));
-    ui.label_color->setText(pick_text("Color", "颜色"));
+    // The card-wide values and the port's own.
+    set_picture_captions(ui.label_LD_all, ui.label_ct_all, ui.label_color_all);
+    set_picture_captions(ui.label_LD, ui.label_CT, ui.label_color);
     ui.label_color_value->setText(pick_text("RGB", "大小"));
     for (QPushButton *b : {ui.btn_c_set, ui.btn_set_ld, ui.btn_set_color, ui.btn_Color_set,
                            ui.btn_CT_set, ui.btn_LD_set})

@@ -12,6 +12,7 @@
 #include "device/device_data.h"
 #include "output/output_codec.h"
 #include "widgets/bounded_validator.h"
+#include "widgets/dialog_fields.h"
 
 namespace {
 
@@ -95,11 +96,7 @@ void TesselView::set_combox_select_lau()
 void TesselView::show_led_fields()
 {
     const ModeData &m = device_data.mode_data[device_data.cur_out_mode];
-    const DevRect &u = m.unit_rect[device_data.out_card_sel][device_data.out_port_sel];
-    ui.inxEdit->setText(QString::number(u.x));
-    ui.inyEdit->setText(QString::number(u.y));
-    ui.inwEdit->setText(QString::number(u.w));
-    ui.inhEdit->setText(QString::number(u.h));
+    show_rect(unit_edits(), m.unit_rect[device_data.out_card_sel][device_data.out_port_sel]);
 }
 
 // The totals of the single wall, or wall 1 of four, as the page opens or a mode is chosen.
@@ -167,9 +164,11 @@ void TesselView::save_led_screen_size()
         return;
     const int card = device_data.out_card_sel;
     const int port = device_data.out_port_sel;
-    device_data.mode_data[device_data.cur_out_mode].unit_rect[card][port] =
-        DevRect{field_value(ui.inxEdit), field_value(ui.inyEdit), field_value(ui.inwEdit),
-                field_value(ui.inhEdit)};
+    ModeData &m = device_data.mode_data[device_data.cur_out_mode];
+    const DevRect unit = read_rect(unit_edits());
+    if (!confirm_unit_change(this, card, port, unit, m.led_screen[card * kPortCount + port]))
+        return;
+    m.unit_rect[card][port] = unit;
     send_size_led(card, port, std::max(0, ui.comboBo_select->currentIndex()));
 }
 

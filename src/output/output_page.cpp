@@ -8,20 +8,12 @@
 #include "app/tesselview.h"
 #include "device/codec.h"
 #include "device/device_data.h"
-#include "widgets/bounded_validator.h"
 #include "output/output_codec.h"
+#include "widgets/bounded_validator.h"
+#include "widgets/dialog_fields.h"
+#include "widgets/group_styles.h"
 
 namespace {
-
-const QString kGroupButtonOn = QStringLiteral(
-    "QPushButton{background-color:rgb(255, 223, 58);border-style:outset;border-width:2px;"
-    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}"
-    "QPushButton:disabled{color:rgb(140, 140, 140);}");
-const QString kGroupButtonOff = QStringLiteral(
-    "QPushButton{background-color:rgb(189, 189, 189);border-style:outset;border-width:2px;"
-    "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}"
-    // Disabled modes and ports of a missing card must look disabled.
-    "QPushButton:disabled{color:rgb(140, 140, 140);}");
 
 constexpr int kSelectModeWaitMs = 300;
 constexpr int kPortRectsWaitMs = 300;
@@ -32,11 +24,6 @@ TxWait inside(TxWait wait)
 {
     wait.disable_window = false;
     return wait;
-}
-
-int field_value(const QLineEdit *edit)
-{
-    return edit->text().toInt();
 }
 
 } // namespace
@@ -83,6 +70,10 @@ void TesselView::setup_output_page()
         m_rect_validators.append(validator);
         connect(edit, &QLineEdit::textChanged, this, &TesselView::text_changed);
     }
+    // The unit positions are bounded by the wall on show, however its size got
+    // there: typed, chosen with the wall, or left by the mosaic editor.
+    for (QLineEdit *edit : {ui.wEdit, ui.hEdit})
+        connect(edit, &QLineEdit::textChanged, this, &TesselView::text_changed);
     for (QFrame *frame : {ui.frame_in, ui.frame_out})
         frame->setStyleSheet(QStringLiteral("QFrame{background-color: rgba(0, 255, 127,200);}"));
 }
@@ -136,14 +127,14 @@ void TesselView::setup_output_page_for_mode()
 void TesselView::highlight_out_mode_button(int mode)
 {
     for (int i = 0; i < m_out_mode_buttons.size(); ++i)
-        m_out_mode_buttons[i]->setStyleSheet(i == mode ? kGroupButtonOn : kGroupButtonOff);
+        m_out_mode_buttons[i]->setStyleSheet(i == mode ? group_style::on() : group_style::off());
 }
 
 void TesselView::highlight_out_port_button()
 {
     const int active = device_data.out_port_sel + device_data.out_card_sel * kPortCount;
     for (int i = 0; i < m_out_port_buttons.size(); ++i)
-        m_out_port_buttons[i]->setStyleSheet(i == active ? kGroupButtonOn : kGroupButtonOff);
+        m_out_port_buttons[i]->setStyleSheet(i == active ? group_style::on() : group_style::off());
 }
 
 void TesselView::clicked_out_mode_btn(int mode)
@@ -182,16 +173,20 @@ void TesselView::clicked_out_port_btn(int card, int port)
 void TesselView::show_manual_rect_fields()
 {
     const ModeData &m = device_data.mode_data[device_data.cur_out_mode];
-    const DevRect &in = m.led_in_rect[device_data.out_card_sel][device_data.out_port_sel];
-    const DevRect &out = m.led_out_rect[device_data.out_card_sel][device_data.out_port_sel];
-    ui.inputEdit_x->setText(QString::number(in.x));
-    ui.inputEdit_y->setText(QString::number(in.y));
-    ui.inputEdit_w->setText(QString::number(in.w));
-    ui.inputEdit_h->setText(QString::number(in.h));
-    ui.outputEdit_x->setText(QString::number(out.x));
-    ui.outputEdit_y->setText(QString::number(out.y));
-    ui.outputEdit_w->setText(QString::number(out.w));
-    ui.outputEdit_h->setText(QString::number(out.h));
+    show_rect(manual_input_edits(),
+              m.led_in_rect[device_data.out_card_sel][device_data.out_port_sel]);
+    show_rect(manual_output_edits(),
+              m.led_out_rect[device_data.out_card_sel][device_data.out_port_sel]);
+}
+
+RectEdits TesselView::manual_input_edits() const
+{
+    return {ui.inputEdit_x, ui.inputEdit_y, ui.inputEdit_w, ui.inputEdit_h};
+}
+
+RectEdits TesselView::manual_output_edits() const
+{
+    return {ui.outputEdit_x, ui.outputEdit_y, ui.outputEdit_w, ui.outputEdit_h};
 }
 
 void TesselView::clicked_pushBtn_set()
@@ -205,11 +200,8 @@ void TesselView::clicked_pushBtn_set()
     const int card = device_data.out_card_sel;
     const int port = device_data.out_port_sel;
     ModeData &m = device_data.mode_data[mode];
-    m.led_in_rect[card][port] = DevRect{field_value(ui.inputEdit_x), field_value(ui.inputEdit_y),
-                                        field_value(ui.inputEdit_w), field_value(ui.inputEdit_h)};
-    m.led_out_rect[card][port] =
-        DevRect{field_value(ui.outputEdit_x), field_value(ui.outputEdit_y),
-                field_value(ui.outputEdit_w), field_value(ui.outputEdit_h)};
+    m.led_in_rect[card][port] = read_rect(manual_input_edits());
+    m.led_out_rect[card][port] = read_rect(manual_output_edits());
     transmit(proto::kCmdRectangle,
              codec::port_rects_payload(codec::port_selector(card, port, mode),
                                        m.led_in_rect[card][port], m.led_out_rect[card][port]),

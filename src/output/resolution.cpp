@@ -3,7 +3,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMessageBox>
 
 #include "app/tesselview.h"
 #include "app/texts.h"
@@ -84,11 +83,7 @@ void TesselView::clicked_dpi_set_btn()
             }
         }
     }
-    const QMessageBox::StandardButton answer =
-        QMessageBox::question(this, pick_text("Reminder", "提示"),
-                              pick_text("Whether to switch resolution?", "是否切换分辨率?"),
-                              QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!confirm(pick_text("Whether to switch resolution?", "是否切换分辨率?"), true))
         return;
 
     setEnabled(false);
@@ -114,14 +109,8 @@ void TesselView::clicked_dpi_set_btn()
         transmit(proto::kCmdPresetResolution,
                  codec::preset_resolution_payload(device_data.out_rate_60hz, preset.code), wait);
     }
-    setEnabled(true);
-
     // The device restarts its outputs: the walls of the units no longer apply.
-    reset_led_screen();
-    close_link();
-    QMessageBox::information(this, pick_text("Tip", "提示"),
-                             pick_text("Please restart the device!!", "请重启设备！！"),
-                             QMessageBox::Ok);
+    release_for_restart();
 }
 
 // Sent by the reply engine when the custom size was acknowledged; the busy

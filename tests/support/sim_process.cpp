@@ -2,15 +2,16 @@
 
 #include <QElapsedTimer>
 
-bool start_sim_process(QProcess &device, const QString &program, const QStringList &extra,
-                       quint16 &port, QString &pty)
+bool start_sim_process(QProcess &device, const QString &program, const QStringList &args,
+                       quint16 &port, QString *pty)
 {
-    port = 0;
-    pty.clear();
-    device.start(program, QStringList{"--tcp-port", "0", "--serial"} + extra);
+    device.start(program, args);
     QElapsedTimer started;
     started.start();
-    while ((port == 0 || pty.isEmpty()) && started.elapsed() < 10000) {
+    port = 0;
+    if (pty)
+        pty->clear();
+    while ((port == 0 || (pty && pty->isEmpty())) && started.elapsed() < 10000) {
         if (!device.canReadLine()) {
             device.waitForReadyRead(500);
             continue;
@@ -18,8 +19,13 @@ bool start_sim_process(QProcess &device, const QString &program, const QStringLi
         const QString line = QString::fromUtf8(device.readLine()).trimmed();
         if (line.startsWith(QLatin1String("tcp ")))
             port = quint16(line.section(QLatin1Char(':'), -1).toUInt());
-        else if (line.startsWith(QLatin1String("serial ")))
-            pty = line.section(QLatin1Char(' '), 1, 1);
+        else if (pty && line.startsWith(QLatin1String("serial ")))
+            *pty = line.section(QLatin1Char(' '), 1, 1);
     }
-    return port != 0 && !pty.isEmpty();
+    return port != 0 && (!pty || !pty->isEmpty());
+}
+
+QStringList sim_on_both_links(const QStringList &extra)
+{
+    return QStringList{"--tcp-port", "0", "--serial"} + extra;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 
-// Starts tessel-sim (`program`) as a process of its own on TCP and a
-// pseudo-terminal; false when it does not tell its port and pseudo-terminal in time.
-bool start_sim_process(QProcess &device, const QString &program, const QStringList &extra,
-                       quint16 &port, QString &pty);
+// Starts the simulator program as a process of its own and reads the port it
+// listens on and, when `pty` is given, the pseudo-terminal it made. False when
+// it does not tell them in time.
+bool start_sim_process(QProcess &device, const QString &program, const QStringList &args,
+                       quint16 &port, QString *pty = nullptr);
+// The options of a simulator on a free TCP port and a pseudo-terminal, then `extra`.
+QStringList sim_on_both_links(const QStringList &extra = {});

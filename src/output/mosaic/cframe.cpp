@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "app/texts.h"
+#include "widgets/canvas_items.h"
 
 cframe::cframe(QWidget *parent) : QLineEdit(parent)
 {
@@ -22,9 +23,7 @@ void cframe::fill_menu(QMenu &menu)
 
 void cframe::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu menu(this);
-    fill_menu(menu);
-    menu.exec(event->globalPos());
+    run_context_menu(event, [this](QMenu &menu) { fill_menu(menu); });
 }
 
 void cframe::new_create_win()

@@ -5,6 +5,7 @@
 
 #include "app/texts.h"
 #include "output/mosaic/unit_style.h"
+#include "widgets/canvas_items.h"
 
 namespace {
 constexpr int kPortUnitAlpha = 120;
@@ -33,9 +34,7 @@ void ledscreen::fill_menu(QMenu &menu)
 
 void ledscreen::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu menu(this);
-    fill_menu(menu);
-    menu.exec(event->globalPos());
+    run_context_menu(event, [this](QMenu &menu) { fill_menu(menu); });
 }
 
 void ledscreen::resizeEvent(QResizeEvent *event)

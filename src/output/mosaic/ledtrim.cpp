@@ -4,6 +4,7 @@
 #include "output/mosaic/mosaic_codec.h"
 #include "output/mosaic/unit_style.h"
 #include "widgets/bounded_validator.h"
+#include "widgets/dialog_fields.h"
 
 ledtrim::ledtrim(QWidget *parent) : QDialog(parent)
 {
@@ -11,8 +12,8 @@ ledtrim::ledtrim(QWidget *parent) : QDialog(parent)
     ui.lineEdit_port->setReadOnly(true);
     ui.lineEdit_port->setFocusPolicy(Qt::NoFocus);
     connect(ui.pushButton, &QPushButton::clicked, this, &ledtrim::clicked_pushButton);
-    for (QLineEdit *edit : {ui.lineEdit_x, ui.lineEdit_y, ui.lineEdit_w, ui.lineEdit_h})
-        connect(edit, &QLineEdit::textChanged, this, &ledtrim::change_text);
+    bind_bounded_edits(this, {ui.lineEdit_x, ui.lineEdit_y, ui.lineEdit_w, ui.lineEdit_h},
+                       [this] { change_text(QString()); });
 }
 
 void ledtrim::prepare(int card, int port, int wall, int id)
@@ -23,18 +24,11 @@ void ledtrim::prepare(int card, int port, int wall, int id)
     m_id = id;
     setWindowTitle(pick_text("Unit screen size adjustment", "单元屏大小微调"));
     ui.label_port->setText(pick_text("Output port", "输出端口"));
-    ui.label_x->setText(pick_text("H_Start", "水平起始"));
-    ui.label_y->setText(pick_text("V_Start", "垂直起始"));
-    ui.label_w->setText(pick_text("Width", "宽度"));
-    ui.label_h->setText(pick_text("Height", "高度"));
+    set_rect_captions(ui.label_x, ui.label_y, ui.label_w, ui.label_h);
     ui.pushButton->setText(pick_text("Save", "保存"));
 
     ui.lineEdit_port->setText(port_name(card, port));
-    const DevRect &u = device_data.mode_data[device_data.cur_out_mode].unit_rect[card][port];
-    ui.lineEdit_x->setText(QString::number(u.x));
-    ui.lineEdit_y->setText(QString::number(u.y));
-    ui.lineEdit_w->setText(QString::number(u.w));
-    ui.lineEdit_h->setText(QString::number(u.h));
+    show_rect(edits(), device_data.mode_data[device_data.cur_out_mode].unit_rect[card][port]);
     // Unchanged texts emit nothing, yet the wall may be another one than last time.
     change_text(QString());
 }
@@ -54,9 +48,7 @@ void ledtrim::clicked_pushButton()
 {
     if (!all_acceptable({ui.lineEdit_x, ui.lineEdit_y, ui.lineEdit_w, ui.lineEdit_h}))
         return;
-    DevRect &u = device_data.mode_data[device_data.cur_out_mode].unit_rect[m_card][m_port];
-    u = {ui.lineEdit_x->text().toInt(), ui.lineEdit_y->text().toInt(),
-         ui.lineEdit_w->text().toInt(), ui.lineEdit_h->text().toInt()};
+    device_data.mode_data[device_data.cur_out_mode].unit_rect[m_card][m_port] = read_rect(edits());
     emit save_led_size_signal(m_card, m_port, m_id);
     accept();
 }

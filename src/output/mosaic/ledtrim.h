@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "ui_ledtrim.h"
+#include "widgets/dialog_fields.h"
 
 // Fine adjustment of one port unit: position and size of its unit screen in
 // wall pixels, kept inside the wall and within the unit size rule.
@@ -29,6 +30,8 @@ public slots:
     void change_text(const QString &text);
 
 private:
+    RectEdits edits() const { return {ui.lineEdit_x, ui.lineEdit_y, ui.lineEdit_w, ui.lineEdit_h}; }
+
     Ui::ledtrimClass ui;
     int m_card = 0;
     int m_port = 0;

@@ -53,6 +53,11 @@ public:
     const QVector<CopyUnit> &copy_units() const { return m_copy_units; }
     int copy_unit_count() const { return m_copy_unit_count; }
     int shown_wall() const { return m_shown_wall; }
+    // Asked before an assignment changes anything; false leaves the records
+    // and the copy unit as they are and sends nothing.
+    using AssignmentCheck =
+        std::function<bool(int card, int port, const DevRect &unit, int wall)>;
+    void set_assignment_check(AssignmentCheck check) { m_assignment_check = std::move(check); }
 
 signals:
     void total_size_signal(int _num);
@@ -98,4 +103,5 @@ private:
     int m_id_counter = 0;
     int m_copy_unit_count = 0;
     int m_shown_wall = 0;
+    AssignmentCheck m_assignment_check;
 };

@@ -84,6 +84,8 @@ void mosaic::change_out_2_led_size(int _out_id, int _win_id, int _len)
     const MosaicUnit copy = *found;
     const int card = _out_id;
     const int port = _win_id;
+    if (m_assignment_check && !m_assignment_check(card, port, copy.wall_rect, m_shown_wall))
+        return;
     const int mode = device_data.cur_out_mode;
     ModeData &m = device_data.mode_data[mode];
 

@@ -2,7 +2,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QRandomGenerator>
+
+#include "widgets/canvas_items.h"
 
 void style_unit_box(QLineEdit *box, QLabel *label, int alpha)
 {
@@ -10,15 +11,7 @@ void style_unit_box(QLineEdit *box, QLabel *label, int alpha)
     box->setFrame(false);
     box->setFocusPolicy(Qt::NoFocus);
     box->setCursor(Qt::ArrowCursor);
-    QRandomGenerator *random = QRandomGenerator::global();
-    const int red = random->bounded(255);
-    const int green = random->bounded(255);
-    const int blue = random->bounded(200);
-    box->setStyleSheet(QStringLiteral("QLineEdit{background-color: rgba(%1, %2, %3,%4);}")
-                           .arg(red)
-                           .arg(green)
-                           .arg(blue)
-                           .arg(alpha));
+    box->setStyleSheet(item_colour_style(alpha));
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     // Presses and menus belong to the unit, not to its caption.

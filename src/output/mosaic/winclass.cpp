@@ -8,6 +8,7 @@
 #include "app/texts.h"
 #include "output/mosaic/mosaic_codec.h"
 #include "output/mosaic/unit_style.h"
+#include "widgets/canvas_items.h"
 
 namespace {
 
@@ -55,9 +56,7 @@ void winClass::fill_menu(QMenu &menu)
 
 void winClass::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu menu(this);
-    fill_menu(menu);
-    menu.exec(event->globalPos());
+    run_context_menu(event, [this](QMenu &menu) { fill_menu(menu); });
 }
 
 void winClass::resizeEvent(QResizeEvent *event)

@@ -1,0 +1,285 @@
+// The link alone, in an executable without widgets: a read-back and a backup
+// restored through the upload chain, on both links and in both timings, an
+// acknowledgement awaited without a dialog, and how the link ends a chain.
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "device/device_data.h"
+#include "link/device_link.h"
+#include "maintenance/maintenance_codec.h"
+#include "sim_server.h"
+
+namespace {
+
+using Outcome = DeviceLink::Outcome;
+
+const QSize kCanvas(815, 548);
+constexpr int kBoundMs = 1000;
+
+bool same(const sim::SimRect &a, const DevRect &b)
+{
+    return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+}
+
+} // namespace
+
+class TestDeviceLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { device_data = DeviceData(); }
+    void cleanup()
+    {
+        m_link.reset();
+        m_sim.reset();
+    }
+
+    void read_back_data();
+    void read_back();
+    void restore_backup_data();
+    void restore_backup();
+    void acknowledgement_data();
+    void acknowledgement();
+    void chain_ends_at_a_failed_write();
+    void lost_link_ends_the_wait();
+
+private:
+    void add_links()
+    {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<bool>("full_timing");
+        for (bool serial : {true, false})
+            for (bool full : {false, true})
+                QTest::newRow(QByteArray(serial ? "serial" : "network")
+                                  .append(full ? ", full timing" : ", fast")
+                                  .constData())
+                    << serial << full;
+    }
+
+    bool open(bool serial, const sim::SimImage &image = sim::SimImage::demo())
+    {
+        m_sim = std::make_unique<sim::SimServer>(image);
+        if (!m_sim->listen_tcp() || (serial && m_sim->open_pty().isEmpty()))
+            return false;
+        m_link = std::make_unique<DeviceLink>();
+        m_link->set_bound_ms(kBoundMs);
+        return serial ? m_link->open_serial(m_sim->pty_path(), 1)
+                      : m_link->open_network(QStringLiteral("127.0.0.1"), m_sim->tcp_port(), 1);
+    }
+
+    std::unique_ptr<sim::SimServer> m_sim;
+    std::unique_ptr<DeviceLink> m_link;
+};
+
+void TestDeviceLink::read_back_data()
+{
+    add_links();
+}
+
+void TestDeviceLink::read_back()
+{
+    QFETCH(bool, serial);
+    QFETCH(bool, full_timing);
+    if (!open(serial))
+        QSKIP("no pseudo-terminal here");
+    QCOMPARE(m_link->description(),
+             serial ? "serial " + m_sim->pty_path()
+                    : QStringLiteral("network 127.0.0.1:%1").arg(m_sim->tcp_port()));
+    m_link->set_full_timing(full_timing);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(m_link->read_back(kCanvas));
+    // The specified waits: 300 + 500 + 600 ms serial, 800 + 800 + 1500 ms network.
+    if (full_timing)
+        QVERIFY(clock.elapsed() >= (serial ? 1400 : 3100));
+
+    const sim::SimImage &s = m_sim->image();
+    const int mode = s.cur_mul_mode;
+    QCOMPARE(m_link->status_length(), proto::kStatusReplyLength);
+    QCOMPARE(device_data.cur_mul_mode, mode);
+    QCOMPARE(device_data.custom_res_w, s.custom_res_w);
+    QCOMPARE(device_data.mode_data[7].layer_code, s.mode_data[7].layer_code);
+    QCOMPARE(device_data.out_light[1].colour, s.out_light[1].colour);
+    QVERIFY(same(s.mode_data[mode].win_out[3], device_data.mode_data[mode].win_out[3]));
+    // The LED defaults follow the output size the status named.
+    QVERIFY(device_data.out_res_w > 0);
+    QCOMPARE(device_data.mode_data[4].led_out_rect[1][2].w, device_data.out_res_w);
+    // The same three requests in both timings.
+    QCOMPARE(m_sim->frame_log(),
+             (QStringList{"3a01040100fe0a00003a", "3a01040100fe0a09003a",
+                          QStringLiteral("3a01040100fe0a03%1").arg(mode, 2, 16, QLatin1Char('0')) +
+                              "3a"}));
+    QCOMPARE(m_link->wait_code(), int(proto::kWaitWindows));
+}
+
+void TestDeviceLink::restore_backup_data()
+{
+    add_links();
+}
+
+// A backup of one device, written to a file and read again, restored into a
+// factory-fresh device by the upload chain (in the row's timing).
+void TestDeviceLink::restore_backup()
+{
+    QFETCH(bool, serial);
+    QFETCH(bool, full_timing);
+    if (!open(serial))
+        QSKIP("no pseudo-terminal here");
+    // Everything a backup carries: what the pages read, then every mode.
+    QVERIFY(m_link->read_back(kCanvas));
+    QVERIFY(m_link->read_input_card(0) && m_link->read_input_card(1));
+    QVERIFY(m_link->read_win_adjust() && m_link->read_win_borders());
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        QVERIFY(m_link->read_windows(mode, kCanvas));
+        QVERIFY(m_link->read_led_rects(mode));
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("backup.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(codec::write_config_file(codec::export_values(device_data)));
+    file.close();
+
+    const sim::SimImage original = m_sim->image();
+    m_sim->image().reset_to_factory();
+    m_sim->clear_frame_log();
+    // Nothing but the file fills the records; the link keeps its state.
+    DeviceData fresh;
+    fresh.serial_open = device_data.serial_open;
+    fresh.net_open = device_data.net_open;
+    device_data = fresh;
+    m_link->set_full_timing(full_timing);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    codec::parse_import_values(codec::read_config_file(file.readAll()), device_data);
+
+    QSignalSpy steps(m_link.get(), &DeviceLink::upload_step);
+    QSignalSpy finished(m_link.get(), &DeviceLink::upload_finished);
+    QSignalSpy expired(m_link.get(), &DeviceLink::bound_expired);
+    QVERIFY(m_link->start_upload());
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(m_link->upload_state(), DeviceLink::UploadState::Finished);
+    QCOMPARE(m_link->upload_index(), 0);
+    QCOMPARE(steps.size(), DeviceLink::kUploadSteps);
+    QCOMPARE(steps.last(), (QList<QVariant>{DeviceLink::kUploadSteps, DeviceLink::kUploadSteps}));
+    QVERIFY(expired.isEmpty());
+    QVERIFY(!m_link->bound_running());
+
+    QList<int> commands;
+    for (const QString &hex : m_sim->frame_log())
+        commands.append(hex.midRef(10, 2).toInt(nullptr, 16));
+    QList<int> chain{proto::kCmdImportInput, proto::kCmdImportGlobal};
+    for (int mode = 0; mode < kModeCount; ++mode)
+        chain.append(proto::kCmdImportMode);
+    chain.append(proto::kCmdImportEnd);
+    QCOMPARE(commands, chain);
+
+    const sim::SimImage &s = m_sim->image();
+    QCOMPARE(s.in_adjust[1].contrast, original.in_adjust[1].contrast);
+    QCOMPARE(s.out_light[0].brightness, original.out_light[0].brightness);
+    QCOMPARE(s.port_quality[1][3][8], original.port_quality[1][3][8]);
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        QCOMPARE(s.mode_data[mode].win_out[2], original.mode_data[mode].win_out[2]);
+        QCOMPARE(s.mode_data[mode].led_out_rect[1][3], original.mode_data[mode].led_out_rect[1][3]);
+        QCOMPARE(s.mode_data[mode].layer_code, original.mode_data[mode].layer_code);
+    }
+}
+
+void TestDeviceLink::acknowledgement_data()
+{
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("outcome");
+    for (bool serial : {true, false}) {
+        const QByteArray link = serial ? "serial " : "network ";
+        QTest::newRow(link + "accepted") << serial << "" << int(Outcome::Accepted);
+        QTest::newRow(link + "in two pieces") << serial << "split" << int(Outcome::Accepted);
+        QTest::newRow(link + "byte 2 not 4") << serial << "bad" << int(Outcome::Rejected);
+        QTest::newRow(link + "silent") << serial << "mute" << int(Outcome::NoAnswer);
+        QTest::newRow(link + "cut short") << serial << "short" << int(Outcome::NoAnswer);
+    }
+}
+
+// What a command-line client gets: the outcome of one acknowledged command,
+// within the bound, with both codes clear afterwards unless it was accepted.
+void TestDeviceLink::acknowledgement()
+{
+    QFETCH(bool, serial);
+    QFETCH(QString, fault);
+    QFETCH(int, outcome);
+    if (!open(serial))
+        QSKIP("no pseudo-terminal here");
+    sim::SimFaults &f = m_sim->faults();
+    f.split_ms = fault == "split" ? 100 : -1;
+    f.bad_ack = fault == "bad";
+    f.truncate_to = fault == "short" ? 5 : -1;
+    if (fault == "mute")
+        f.mute_commands.insert(proto::kCmdPipOnOff);
+    QSignalSpy accepted(m_link.get(), &DeviceLink::reply_accepted);
+    QSignalSpy rejected(m_link.get(), &DeviceLink::reply_rejected);
+    QSignalSpy expired(m_link.get(), &DeviceLink::bound_expired);
+    LinkWait wait;
+    wait.code = proto::kWaitPipOnOff;
+    wait.await_ack = true;
+    QCOMPARE(int(m_link->transmit_short(proto::kCmdPipOnOff, 1, 1, wait)), outcome);
+    QCOMPARE(accepted.size(), outcome == int(Outcome::Accepted) ? 1 : 0);
+    QCOMPARE(rejected.size(), outcome == int(Outcome::Rejected) ? 1 : 0);
+    QCOMPARE(expired.size(), outcome == int(Outcome::Accepted) ? 0 : 1);
+    QVERIFY(!m_link->bound_running());
+    QCOMPARE(m_link->wait_code(), 0);
+    QCOMPARE(m_sim->image().pip_state[1] != 0, true);
+}
+
+// A chain step that is not written ends the chain at once, as the bound would.
+void TestDeviceLink::chain_ends_at_a_failed_write()
+{
+    DeviceLink link;
+    QSignalSpy finished(&link, &DeviceLink::upload_finished);
+    QSignalSpy expired(&link, &DeviceLink::bound_expired);
+    QVERIFY(!link.start_upload());
+    QCOMPARE(expired.size(), 1);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(link.upload_state(), DeviceLink::UploadState::Failed);
+    QVERIFY(!link.bound_running());
+    // Plain commands without a link fail silently.
+    LinkWait wait;
+    wait.code = proto::kWaitPipOnOff;
+    wait.await_ack = true;
+    QCOMPARE(link.transmit_short(proto::kCmdPipOnOff, 1, 1, wait), Outcome::NotSent);
+    QCOMPARE(expired.size(), 1);
+}
+
+void TestDeviceLink::lost_link_ends_the_wait()
+{
+    if (!open(false))
+        QFAIL("no simulated device");
+    m_link->set_bound_ms(60000);
+    m_sim->faults().mute_commands.insert(proto::kCmdPipOnOff);
+    QSignalSpy lost(m_link.get(), &DeviceLink::link_lost);
+    QSignalSpy changed(m_link.get(), &DeviceLink::state_changed);
+    QTimer::singleShot(200, this, [this] { m_sim.reset(); });
+    LinkWait wait;
+    wait.code = proto::kWaitPipOnOff;
+    wait.await_ack = true;
+    QCOMPARE(m_link->transmit_short(proto::kCmdPipOnOff, 1, 1, wait), Outcome::NoAnswer);
+    QCOMPARE(lost.size(), 1);
+    QVERIFY(!m_link->bound_running());
+    QCOMPARE(device_data.net_wait_code, 0);
+    // Closed by the loss itself: a read afterwards writes nothing, and the
+    // owner's close changes nothing more.
+    QVERIFY(!m_link->is_open());
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(m_link->direct_read(proto::kReadStatusInput, 0), 0);
+    m_link->close();
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(lost.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestDeviceLink)
+#include "tst_devicelink.moc"
