@@ -12,6 +12,7 @@
 
 #include "maintenance/maintenance_codec.h"
 #include "support/file_dialog_answerer.h"
+#include "support/sim_process.h"
 #include "support/sim_session.h"
 
 namespace {
@@ -61,21 +62,10 @@ struct SimProcess {
     bool start(const QString &dir, const QString &name, const QStringList &extra = {})
     {
         log = dir + QLatin1Char('/') + name + QStringLiteral(".log");
-        process.start(QStringLiteral(TESSEL_SIM_PATH),
-                      QStringList{"--tcp-port", "0", "--log", log} + extra);
         const bool serial = extra.contains(QStringLiteral("--serial"));
-        while (process.waitForReadyRead(10000) || process.canReadLine()) {
-            while (process.canReadLine()) {
-                const QString line = QString::fromUtf8(process.readLine()).trimmed();
-                if (line.startsWith(QStringLiteral("tcp ")))
-                    port = static_cast<quint16>(line.section(QLatin1Char(':'), -1).toUInt());
-                else if (line.startsWith(QStringLiteral("serial ")))
-                    pty = line.section(QLatin1Char(' '), 1, 1);
-            }
-            if (port != 0 && (!serial || !pty.isEmpty()))
-                return true;
-        }
-        return false;
+        return start_sim_process(process, QStringLiteral(TESSEL_SIM_PATH),
+                                 QStringList{"--tcp-port", "0", "--log", log} + extra, port,
+                                 serial ? &pty : nullptr);
     }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
     QString label() const { return host() + QStringLiteral(" #1"); }

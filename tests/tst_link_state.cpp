@@ -23,6 +23,7 @@
 #include "support/modal_answerer.h"
 #include "support/sim_process.h"
 #include "support/sim_session.h"
+#include "support/when_shown.h"
 #include "widgets/group_styles.h"
 
 namespace {
@@ -40,21 +41,6 @@ QString state_text(const TesselView &view)
 QString last_reply_text(const TesselView &view)
 {
     return view.findChild<QLabel *>(QStringLiteral("lastReplyLabel"))->text();
-}
-
-// Runs `act` once a modal dialog of type D is on screen (opening may read first).
-template <typename D> void when_shown(const std::function<void(D *)> &act)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        auto *d = qobject_cast<D *>(QApplication::activeModalWidget());
-        if (!d || !d->isVisible())
-            return;
-        timer->deleteLater();
-        timer->stop();
-        act(d);
-    });
-    timer->start(20);
 }
 
 // Calls `act` once, as soon as `ready` holds (checked from the event loop).

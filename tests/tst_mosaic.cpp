@@ -20,6 +20,7 @@
 #include "output/mosaic/winclass.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
+#include "support/when_shown.h"
 
 Q_DECLARE_METATYPE(DevRect)
 
@@ -51,20 +52,6 @@ template <typename Item> QStringList menu(Item *item, const QString &entry = {})
     if (seen.contains(entry))
         actions[seen.indexOf(entry)]->trigger();
     return seen;
-}
-
-// Runs `answer` once a modal dialog of type D shows (menu entries run them).
-template <typename D> void when_shown(const std::function<void(D *)> &answer)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
-        if (auto *d = qobject_cast<D *>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            answer(d);
-        }
-    });
-    timer->start(20);
 }
 
 void retype(QLineEdit *edit, const QString &text)
