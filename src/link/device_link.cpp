@@ -282,6 +282,12 @@ qint64 DeviceLink::write_frame(const QByteArray &frame)
     QIODevice *d = io();
     if (!d)
         return 0;
+    // A port closed under the link (the adapter gone) is a lost link, even
+    // before its error signal has come.
+    if (!d->isOpen()) {
+        on_transport_error();
+        return 0;
+    }
     const uint8_t command = static_cast<uint8_t>(frame.at(5));
     if (m_read_only && command != proto::kCmdRead) {
         emit write_refused(command);
@@ -535,7 +541,7 @@ DeviceLink::Outcome DeviceLink::run_transmit(uint8_t command, const std::functio
             m_bound.stop();
             set_wait_code(0);
             end_chain();
-        } else if (wait.chain_step) {
+        } else if (wait.chain_step && !m_lost) { // a loss has ended the chain and told it
             expire_bound();
         }
         return Outcome::NotSent;
