@@ -246,7 +246,7 @@ bool TestFind::start_devices()
     m_devices.push_back(std::make_unique<QProcess>());
     quint16 unused = 0;
     return start_sim_process(*m_devices.back(), QStringLiteral(TESSEL_SIM_PATH),
-                             {"--tcp-port", "0", "--serial", "--device-id", "3"}, unused, &m_pty);
+                             sim_on_both_links({"--device-id", "3"}), unused, &m_pty);
 }
 
 FindDevices *TestFind::search_devices()

@@ -169,6 +169,7 @@ void TesselView::apply_texts()
     set_connect_button_text();
     set_output_texts();
     apply_coverage_texts();
+    apply_link_status_texts();
     if (m_find_dialog)
         m_find_dialog->apply_texts();
 }

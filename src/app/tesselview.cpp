@@ -51,6 +51,7 @@ TesselView::TesselView(QWidget *parent)
     connect(&m_link, &DeviceLink::bound_expired, this, &TesselView::on_busy_bound_expired);
     connect(&m_link, &DeviceLink::link_lost, this, &TesselView::on_link_lost);
     connect(&m_link, &DeviceLink::upload_step, this, &TesselView::show_import_step);
+    setup_link_status();
     connect(ui.fullTimingBox, &QCheckBox::toggled, this, &TesselView::set_full_timing);
     connect(ui.cradioBtn, &QRadioButton::clicked, this, &TesselView::select_chinese);
     connect(ui.eradioBtn, &QRadioButton::clicked, this, &TesselView::select_english);
@@ -148,7 +149,9 @@ void TesselView::wins_set_clicked()
     close_all_items();
     load_device_state();
     setEnabled(true);
-    ui.stackedWidget->setCurrentIndex(kPageMultiWindow);
+    // A link lost during the read-back has shown the communication page.
+    if (m_link.is_open())
+        ui.stackedWidget->setCurrentIndex(kPageMultiWindow);
 }
 
 void TesselView::highlight_page_button(int index)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSettings>
@@ -27,6 +28,8 @@
 class FindDevices;
 struct FoundDevice;
 class QIPLineEdit;
+class QLabel;
+class QMessageBox;
 class QPushButton;
 class QRadioButton;
 class BoundedValidator;
@@ -179,6 +182,13 @@ public:
     // Languages (app/languages.cpp)
     void apply_texts();
     void set_connect_button_text();
+
+    // The link as the operator sees it (app/link_status.cpp): the status line,
+    // a lost link, the read-only connection.
+    void apply_link_status_texts();
+    void show_link_state();
+    // The controls that only write, disabled while the connection is read-only.
+    QList<QWidget *> writing_controls() const;
 
     // ---- Multi-window layout (layout/) ----
     // One slot of the item table: the item of an open window on its mode's canvas.
@@ -348,8 +358,9 @@ public slots:
 public:
     // The export with its dialog; true when the file was written in full.
     bool export_configuration();
-    // Refreshes the window and LED rectangles of all modes under the busy dialog.
-    void prepare_export();
+    // Refreshes the window and LED rectangles of all modes under the busy dialog;
+    // false when the link was lost meanwhile.
+    bool prepare_export();
     // Copies the file's values into the records; keeps the file's resolution pending.
     void parse_import(const codec::ConfigValues &values);
     void show_resolution_hint(int format);
@@ -443,6 +454,11 @@ private:
     void on_busy_bound_expired();
     void on_link_lost();
     void set_full_timing(bool on);
+    void setup_link_status();
+    void set_read_only(bool on);
+    void on_write_refused();
+    void finish_refused_action();
+    void show_link_notice(const QString &text);
     bool run_transmit(const std::function<DeviceLink::Outcome(const LinkWait &,
                                                               const std::function<void()> &)> &send,
                       const TxWait &wait);
@@ -528,4 +544,14 @@ private:
     QStringList m_extra_serial_ports;
     FindDevices *m_find_dialog = nullptr; // made on first use
     QString m_last_port_name;
+
+    // The status line and the notices about the link (app/link_status.cpp).
+    QLabel *m_link_state_label = nullptr;
+    QLabel *m_last_reply_label = nullptr;
+    QDateTime m_last_reply;
+    QPointer<QMessageBox> m_link_notice;
+    // A refused command is answered once the operator's action is over: at
+    // the event-loop level where its first refusal came, or an outer one.
+    bool m_refusal_pending = false;
+    int m_refusal_level = 0;
 };

@@ -16,6 +16,7 @@ const QString kKeySerialChosen = QStringLiteral("SeralFlag");
 const QString kKeyAddress = QStringLiteral("IP");
 const QString kKeyPortName = QStringLiteral("PortName");
 const QString kKeyFullTiming = QStringLiteral("FullTiming");
+const QString kKeyReadOnly = QStringLiteral("ReadOnly");
 
 // Only a flag written as true counts: a damaged value reads like a missing one.
 bool read_flag(const QSettings &settings, const QString &key)
@@ -56,10 +57,14 @@ void TesselView::read_settings()
     device_data.device_ip = m_settings->value(kKeyAddress, QString()).toString();
     m_last_port_name = m_settings->value(kKeyPortName, QString()).toString();
     const bool full_timing = read_flag(*m_settings, kKeyFullTiming);
+    const bool read_only = read_flag(*m_settings, kKeyReadOnly);
     m_settings->endGroup();
     m_link.set_full_timing(full_timing);
     const QSignalBlocker quiet(ui.fullTimingBox);
     ui.fullTimingBox->setChecked(full_timing);
+    // A connection keeps the kind it was opened with.
+    if (!m_link.is_open())
+        set_read_only(read_only);
 }
 
 void TesselView::write_settings()
@@ -71,6 +76,7 @@ void TesselView::write_settings()
     m_settings->setValue(kKeyAddress, device_data.device_ip);
     m_settings->setValue(kKeyPortName, m_last_port_name);
     m_settings->setValue(kKeyFullTiming, m_link.full_timing());
+    m_settings->setValue(kKeyReadOnly, m_link.read_only());
     m_settings->endGroup();
     m_settings->sync();
 }
@@ -204,7 +210,8 @@ bool TesselView::open_link()
 
     load_device_state();
     const bool answered = m_link.status_length() != 0;
-    if (!answered) {
+    // A link lost during the read-back has been closed and told already.
+    if (!answered && m_link.is_open()) {
         close_link();
         show_connect_failed();
     }

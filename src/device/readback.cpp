@@ -6,8 +6,9 @@ void TesselView::load_device_state()
 {
     close_all_items();
     // The link reads and decodes; the page shows what came. A read-back that
-    // stopped before the mode table leaves the pages as they are.
-    if (!m_link.read_back(QSize(ui.frame->width(), ui.frame->height())))
+    // stopped before the mode table, or a link lost on the way, leaves the
+    // pages as they are.
+    if (!m_link.read_back(QSize(ui.frame->width(), ui.frame->height())) || !m_link.is_open())
         return;
     fill_resolution_lists();
     rebuild_layout_page();

@@ -93,11 +93,3 @@ void TesselView::on_busy_bound_expired()
                          en ? QStringLiteral("The device did not respond!!")
                             : QStringLiteral("设备无响应！！"));
 }
-
-void TesselView::on_link_lost()
-{
-    // Until the window tells a lost link apart, a wait it ends reads like one
-    // the bound ended.
-    if (m_busy_dialog)
-        on_busy_bound_expired();
-}

@@ -68,7 +68,11 @@ void TesselView::setInputCard()
 {
     if (!device_data.serial_open && !device_data.net_open)
         return;
-    if (read_input_status())
+    const bool read = read_input_status();
+    // A link lost during the reads has shown the communication page.
+    if (!m_link.is_open())
+        return;
+    if (read)
         ui.stackedWidget->setCurrentIndex(kPageInput);
     highlight_page_button(kButtonInput);
 }

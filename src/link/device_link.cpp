@@ -76,6 +76,7 @@ bool DeviceLink::open_serial(const QString &port_name, int device_id)
     m_host = port_name;
     m_lost = false;
     m_rx.clear();
+    emit state_changed();
     return true;
 }
 
@@ -110,6 +111,7 @@ bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, 
     m_port = port;
     m_lost = false;
     m_rx.clear();
+    emit state_changed();
     return true;
 }
 
@@ -129,6 +131,7 @@ bool DeviceLink::open_offline(const codec::ConfigValues *file, int device_id, co
     m_data.device_id = device_id;
     m_lost = false;
     m_rx.clear();
+    emit state_changed();
     return true;
 }
 
@@ -150,9 +153,18 @@ OfflineDevice *DeviceLink::offline_device() const
 
 void DeviceLink::close()
 {
+    shut(false);
+}
+
+void DeviceLink::shut(bool lost)
+{
+    const bool was_open = is_open();
+    // Cleared first: a socket closing reports its own disconnect at once, which
+    // must not read as a loss.
+    const bool serial = m_data.serial_open;
+    m_data.serial_open = 0;
+    m_data.net_open = 0;
     if (m_offline) {
-        m_data.serial_open = 0;
-        m_data.net_open = 0;
         // Replies still queued inside it die with it, as on a line that was cut.
         // Deleted later: this may run inside one of its own signals.
         m_offline->disconnect(this);
@@ -161,17 +173,17 @@ void DeviceLink::close()
         m_offline = nullptr;
         m_offline_name.clear();
         m_full_timing = m_offline_full_timing;
-    } else if (m_data.serial_open) {
-        m_data.serial_open = 0;
-        m_data.net_open = 0;
+    } else if (serial) {
         m_serial.close();
-    } else if (m_data.net_open) {
-        m_data.serial_open = 0;
-        m_data.net_open = 0;
+    } else if (lost) {
+        m_socket.abort(); // a dead peer takes no queued bytes
+    } else {
         m_socket.close(); // unlike abort(), sends what is still queued
     }
     m_rx.clear();
     m_pending_reply = 0;
+    if (was_open)
+        emit state_changed();
 }
 
 DeviceLink::Transport DeviceLink::transport() const
@@ -192,6 +204,20 @@ QString DeviceLink::description() const
         return QStringLiteral("network %1:%2").arg(m_host).arg(m_port);
     case Transport::Offline:
         return QStringLiteral("offline %1").arg(m_offline_name);
+    case Transport::None:
+        break;
+    }
+    return {};
+}
+
+QString DeviceLink::endpoint() const
+{
+    switch (transport()) {
+    case Transport::Serial:
+        return m_host;
+    case Transport::Network:
+        return QStringLiteral("%1:%2").arg(m_host).arg(m_port);
+    case Transport::Offline: // no place: the device is inside the program
     case Transport::None:
         break;
     }
@@ -227,6 +253,9 @@ void DeviceLink::on_transport_error()
     if (m_ack_loop)
         m_ack_loop->quit();
     end_chain();
+    // Closed here, inside the transport's own signal: whatever wait or chain
+    // resumes after it finds no transport, so nothing is written after the loss.
+    shut(true);
     emit link_lost();
 }
 
@@ -253,8 +282,18 @@ qint64 DeviceLink::write_frame(const QByteArray &frame)
     QIODevice *d = io();
     if (!d)
         return 0;
-    discard_input();
+    // A port closed under the link (the adapter gone) is a lost link, even
+    // before its error signal has come.
+    if (!d->isOpen()) {
+        on_transport_error();
+        return 0;
+    }
     const uint8_t command = static_cast<uint8_t>(frame.at(5));
+    if (m_read_only && command != proto::kCmdRead) {
+        emit write_refused(command);
+        return 0;
+    }
+    discard_input();
     m_pending_reply = command == proto::kCmdRead ? 0 : proto::ack_length(command);
     m_ack_length = m_pending_reply;
     const qint64 written = d->write(frame);
@@ -339,6 +378,9 @@ bool DeviceLink::collect(int length, int ms)
 
 void DeviceLink::pause(int ms)
 {
+    // Nothing to pace once the link is gone (lost in the middle of a series).
+    if (!is_open())
+        return;
     if (m_full_timing) {
         m_data.delay(ms);
         return;
@@ -428,6 +470,7 @@ void DeviceLink::run_engine(int32_t &code)
 void DeviceLink::on_accepted(int code)
 {
     m_last_outcome = Outcome::Accepted;
+    emit reply_taken();
     if (m_ack_loop)
         m_ack_loop->quit();
     emit reply_accepted(code);
@@ -492,9 +535,15 @@ DeviceLink::Outcome DeviceLink::run_transmit(uint8_t command, const std::functio
                                              const std::function<void()> &busy_wait)
 {
     if (!send()) {
-        // A chain that cannot go on ends as its bound would: once, at once.
-        if (wait.chain_step)
+        // A chain that cannot go on ends as its bound would: once, at once. A
+        // read-only link refused the step: the device is not silent, so no bound.
+        if (wait.chain_step && m_read_only && is_open()) {
+            m_bound.stop();
+            set_wait_code(0);
+            end_chain();
+        } else if (wait.chain_step && !m_lost) { // a loss has ended the chain and told it
             expire_bound();
+        }
         return Outcome::NotSent;
     }
     set_wait_code(wait.code);
@@ -541,8 +590,7 @@ DeviceLink::Outcome DeviceLink::delayed_ack()
 
 void DeviceLink::give_up()
 {
-    if (!is_open())
-        return;
-    on_transport_error();
-    close();
+    // A lost link closes itself: nothing is left open to close after it.
+    if (is_open())
+        on_transport_error();
 }

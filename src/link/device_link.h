@@ -90,9 +90,16 @@ public:
     Transport transport() const;
     // "serial <port>" / "network <host>:<port>" / "offline <name>", or empty when closed.
     QString description() const;
+    // Where the link goes, as the operator named it: the serial port as chosen
+    // ("/dev/ttyUSB0", "COM3") or "host:port"; empty when closed.
+    QString endpoint() const;
     int device_id() const { return m_data.device_id; }
     void set_device_id(int id) { m_data.device_id = id; }
     QSerialPort &serial_port() { return m_serial; }
+    // Read only: every frame but a read request (command 254) is refused at
+    // the write, reported by write_refused(). Kept across connections.
+    void set_read_only(bool on) { m_read_only = on; }
+    bool read_only() const { return m_read_only; }
     QTcpSocket &socket() { return m_socket; }
     DeviceData &records() { return m_data; }
 
@@ -212,8 +219,15 @@ signals:
     // No accepted acknowledgement within the bound; both codes are cleared
     // and any chain has stopped.
     void bound_expired();
-    // The transport reported a disconnect or an error while open.
+    // The transport reported a disconnect or an error while open. The link is
+    // closed already: nothing more is written, any wait and chain has ended.
     void link_lost();
+    // A link was opened or closed (by the caller or by its loss).
+    void state_changed();
+    // A reply was taken whole: an accepted acknowledgement or a data reply.
+    void reply_taken();
+    // A frame other than a read request was not written: the link is read-only.
+    void write_refused(uint8_t command);
     // The import chain sent step `step` of `total`.
     void upload_step(int step, int total);
     // The import chain ended: every block accepted, or stopped.
@@ -232,6 +246,8 @@ private:
     void end_chain();
     void expire_bound();
     void on_transport_error();
+    // Closes the open transport; a lost one is aborted, since a dead peer takes no queued bytes.
+    void shut(bool lost);
     Outcome await_ack(const std::function<void()> &busy_wait);
     Outcome run_transmit(uint8_t command, const std::function<bool()> &send,
                          const LinkWait &wait, const std::function<void()> &busy_wait);
@@ -245,6 +261,7 @@ private:
     int m_bound_ms = proto::kBusyBoundMs;
     bool m_full_timing = false;
     bool m_lost = false;
+    bool m_read_only = false;
     OfflineDevice *m_offline = nullptr; // a child: gone with the link at the latest
     QString m_offline_name;
     bool m_offline_full_timing = false; // the operator's choice, kept while offline

@@ -48,8 +48,10 @@ int DeviceLink::direct_read(const proto::ReadSpec &request, uint8_t index)
         got = whole ? length : 0;
     }
     std::memcpy(m_data.rx_buf, m_rx.constData(), static_cast<size_t>(got));
-    if (got == length)
+    if (got == length) {
         m_pending_reply = 0;
+        emit reply_taken();
+    }
     return got;
 }
 

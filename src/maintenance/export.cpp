@@ -42,7 +42,11 @@ bool TesselView::export_configuration()
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
-    prepare_export();
+    // A link lost on the way leaves records only partly read: no file.
+    if (!prepare_export()) {
+        file.cancelWriting();
+        return false;
+    }
     file.write(codec::write_config_file(codec::export_values(device_data)));
     if (!file.commit())
         return false;
@@ -50,7 +54,7 @@ bool TesselView::export_configuration()
     return true;
 }
 
-void TesselView::prepare_export()
+bool TesselView::prepare_export()
 {
     setEnabled(false);
     QPointer<CCWaitDialog> dialog = show_busy_dialog(
@@ -85,4 +89,5 @@ void TesselView::prepare_export()
     }
     close_busy_dialog();
     setEnabled(true);
+    return m_link.is_open();
 }

@@ -95,6 +95,9 @@ void TesselView::output_card_set()
     setup_output_page_for_mode();
     ui.comboBox->setCurrentIndex(device_data.switch_effect);
     setEnabled(true);
+    // A link lost during the reads has shown the communication page.
+    if (!m_link.is_open())
+        return;
     for (int i = 0; i < m_out_port_buttons.size(); ++i)
         m_out_port_buttons[i]->setEnabled(device_data.out_card_present[i / kPortCount] != 0);
     ui.stackedWidget->setCurrentIndex(kPageOutput);

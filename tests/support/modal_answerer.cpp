@@ -13,7 +13,8 @@ ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer_, QObject *paren
 void ModalAnswerer::poll()
 {
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible())
+    // A box under a disabled window cannot be answered yet.
+    if (!box || !box->isVisible() || !box->isEnabled())
         return;
     titles.append(box->windowTitle());
     texts.append(box->text());

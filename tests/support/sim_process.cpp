@@ -9,6 +9,8 @@ bool start_sim_process(QProcess &device, const QString &program, const QStringLi
     QElapsedTimer started;
     started.start();
     port = 0;
+    if (pty)
+        pty->clear();
     while ((port == 0 || (pty && pty->isEmpty())) && started.elapsed() < 10000) {
         if (!device.canReadLine()) {
             device.waitForReadyRead(500);
@@ -21,4 +23,9 @@ bool start_sim_process(QProcess &device, const QString &program, const QStringLi
             *pty = line.section(QLatin1Char(' '), 1, 1);
     }
     return port != 0 && (!pty || !pty->isEmpty());
+}
+
+QStringList sim_on_both_links(const QStringList &extra)
+{
+    return QStringList{"--tcp-port", "0", "--serial"} + extra;
 }
