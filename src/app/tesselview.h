@@ -164,7 +164,6 @@ public:
     // The bound on an awaited acknowledgement; tests shorten it.
     void set_busy_bound_ms(int ms) { m_link.set_bound_ms(ms); }
     int busy_bound_ms() const { return m_link.bound_ms(); }
-    void arm_busy_bound();
 
     // Page switching (app/)
     void highlight_page_button(int index);

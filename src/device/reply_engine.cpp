@@ -71,11 +71,6 @@ CCWaitDialog *TesselView::show_busy_dialog(const QString &text)
     return dialog;
 }
 
-void TesselView::arm_busy_bound()
-{
-    m_link.arm_bound();
-}
-
 void TesselView::close_busy_dialog()
 {
     m_link.stop_bound();

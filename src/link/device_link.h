@@ -101,7 +101,6 @@ public:
     void set_read_only(bool on) { m_read_only = on; }
     bool read_only() const { return m_read_only; }
     QTcpSocket &socket() { return m_socket; }
-    DeviceData &records() { return m_data; }
 
     // ---- Timing --------------------------------------------------------
     // Fast replies (default): every wait ends as soon as its reply is whole,
@@ -198,7 +197,6 @@ public:
     bool upload_finish();
     // The mode block last sent (the read-back index): 0..15, 0 again at the end.
     int upload_index() const { return m_upload_index; }
-    void set_upload_index(int index) { m_upload_index = index; }
 
     // ---- The bound on an awaited acknowledgement -----------------------
     void set_bound_ms(int ms) { m_bound_ms = ms; }
