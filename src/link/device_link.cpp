@@ -376,6 +376,15 @@ bool DeviceLink::collect(int length, int ms)
     return m_rx.size() >= length;
 }
 
+bool DeviceLink::await_bytes(int length, int ms)
+{
+    if (!m_full_timing)
+        return collect(length, ms);
+    m_data.delay(ms);
+    take_input();
+    return m_rx.size() >= length;
+}
+
 void DeviceLink::pause(int ms)
 {
     // Nothing to pace once the link is gone (lost in the middle of a series).
@@ -435,14 +444,9 @@ void DeviceLink::run_engine(int32_t &code)
     // Cleared first, so a nested readyRead during the wait cannot take the same reply twice.
     code = 0;
     const bool bounded = m_engine_bounded;
-    bool whole;
-    if (m_full_timing && transport() == Transport::Serial) {
-        m_data.delay(c->wait_ms);
-        take_input();
-        whole = m_rx.size() >= c->read_len;
-    } else {
-        whole = collect(c->read_len, c->wait_ms);
-    }
+    // The network engine takes its reply once it is whole, in either timing.
+    const bool whole = transport() == Transport::Serial ? await_bytes(c->read_len, c->wait_ms)
+                                                        : collect(c->read_len, c->wait_ms);
     if (m_lost)
         return;
     if (!whole) {

@@ -237,6 +237,8 @@ private:
     void discard_input();
     void take_input();
     bool collect(int length, int ms);
+    // Full timing waits all of `ms`; fast replies end once `length` bytes are in.
+    bool await_bytes(int length, int ms);
     void on_ready_read(int32_t &code);
     void run_engine(int32_t &code);
     void on_accepted(int code);

@@ -21,26 +21,15 @@ int DeviceLink::direct_read(const proto::ReadSpec &request, uint8_t index)
     int got = 0;
     if (transport() == Transport::Serial) {
         // Whatever is in after the wait, up to the reply's length.
-        if (m_full_timing) {
-            m_data.delay(request.serial_wait_ms);
-            take_input();
-        } else {
-            collect(length, request.serial_wait_ms);
-        }
+        await_bytes(length, request.serial_wait_ms);
         got = std::min(static_cast<int>(m_rx.size()), length);
     } else {
         // The whole reply or nothing, within the first wait and ten polls.
         bool whole;
         if (m_full_timing) {
-            m_data.delay(request.net_first_wait_ms);
-            take_input();
-            for (int poll = 0; m_rx.size() < length; ++poll) {
-                if (poll == proto::kNetMaxPolls || !m_data.net_open)
-                    break;
-                m_data.delay(proto::kNetPollMs);
-                take_input();
-            }
-            whole = m_rx.size() >= length;
+            whole = await_bytes(length, request.net_first_wait_ms);
+            for (int poll = 0; !whole && poll < proto::kNetMaxPolls && m_data.net_open; ++poll)
+                whole = await_bytes(length, proto::kNetPollMs);
         } else {
             whole = collect(length,
                             request.net_first_wait_ms + proto::kNetMaxPolls * proto::kNetPollMs);
