@@ -72,11 +72,8 @@ bool DeviceLink::open_serial(const QString &port_name, int device_id)
         return false;
     }
     m_data.serial_open = 1;
-    m_data.device_id = device_id;
     m_host = port_name;
-    m_lost = false;
-    m_rx.clear();
-    emit state_changed();
+    opened(device_id);
     return true;
 }
 
@@ -106,12 +103,9 @@ bool DeviceLink::open_network(const QString &host, quint16 port, int device_id, 
     // Frames are small and each waits for its reply: no coalescing delay.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_data.net_open = 1;
-    m_data.device_id = device_id;
     m_host = host;
     m_port = port;
-    m_lost = false;
-    m_rx.clear();
-    emit state_changed();
+    opened(device_id);
     return true;
 }
 
@@ -128,11 +122,16 @@ bool DeviceLink::open_offline(const codec::ConfigValues *file, int device_id, co
     m_full_timing = false;
     m_data.serial_open = 0;
     m_data.net_open = 1;
+    opened(device_id);
+    return true;
+}
+
+void DeviceLink::opened(int device_id)
+{
     m_data.device_id = device_id;
     m_lost = false;
     m_rx.clear();
     emit state_changed();
-    return true;
 }
 
 bool DeviceLink::offline_changed() const

@@ -248,6 +248,8 @@ private:
     void on_transport_error();
     // Closes the open transport; a lost one is aborted, since a dead peer takes no queued bytes.
     void shut(bool lost);
+    // The common end of every open: a fresh session for `device_id`.
+    void opened(int device_id);
     Outcome await_ack(const std::function<void()> &busy_wait);
     Outcome run_transmit(uint8_t command, const std::function<bool()> &send,
                          const LinkWait &wait, const std::function<void()> &busy_wait);
