@@ -361,7 +361,6 @@ public:
     // Refreshes the window and LED rectangles of all modes under the busy dialog;
     // false when the link was lost meanwhile.
     bool prepare_export();
-    static QString resolution_hint_text(const codec::ImportPending &pending);
     // Asks for a configuration file and reads it as the import does; nothing
     // when the dialog is cancelled or the file cannot be opened.
     std::optional<codec::ConfigValues> read_import_file(const QString &caption);

@@ -67,11 +67,3 @@ std::optional<codec::ConfigValues> TesselView::read_import_file(const QString &c
         return std::nullopt;
     return values;
 }
-
-QString TesselView::resolution_hint_text(const codec::ImportPending &pending)
-{
-    const QSize size = codec::import_hint_size(pending);
-    return pick_text("First change the resolution to %1x%2", "请先将分辨率切换至%1x%2！！")
-        .arg(size.width())
-        .arg(size.height());
-}
