@@ -66,11 +66,6 @@ constexpr int kOverheadTargetMs = 100;
 constexpr double kRatioAim = 2.0;
 // Every action is given up after this long (the longest, an export, takes 45 s).
 constexpr int kActionLimitMs = 120000;
-// The export's pauses before each read (the maintenance code's pacing).
-constexpr int kExportWindowsPauseMs = 200;
-constexpr int kExportLedPauseMs = 300;
-// The import chain: the input block, the global block, one per mode, the end.
-constexpr int kImportSteps = 3 + kModeCount;
 
 struct Row {
     QString what;
@@ -524,10 +519,13 @@ void measure_links(Bench &bench, SimProcess &sim, bool full_timing, std::vector<
         row.target_ms = 50;
         rows.push_back(row);
 
+        // The export and the preview read every mode's rectangles with the same pauses.
+        const int rect_reads =
+            kModeCount * (DeviceLink::kWindowsReadPauseMs + wait(proto::kReadWindows) +
+                          DeviceLink::kLedReadPauseMs + wait(proto::kReadLedRects));
         row = measured(QStringLiteral("export, %1").arg(link), long_count, sim,
                        [&] { return bench.export_file(); });
-        row.floor_ms = kModeCount * (kExportWindowsPauseMs + wait(proto::kReadWindows) +
-                                     kExportLedPauseMs + wait(proto::kReadLedRects));
+        row.floor_ms = rect_reads;
         row.target_ms = 1000;
         rows.push_back(row);
 
@@ -535,10 +533,7 @@ void measure_links(Bench &bench, SimProcess &sim, bool full_timing, std::vector<
                        long_count, sim, [&] { return bench.compare_file(); });
         row.floor_ms = wait(proto::kReadStatusInput) + wait(proto::kReadModeTable) +
                        2 * wait(proto::kReadInputCard) + wait(proto::kReadWinAdjust) +
-                       wait(proto::kReadWinBorders) +
-                       // The same pauses before the rectangle reads as the export.
-                       kModeCount * (kExportWindowsPauseMs + wait(proto::kReadWindows) +
-                                     kExportLedPauseMs + wait(proto::kReadLedRects));
+                       wait(proto::kReadWinBorders) + rect_reads;
         rows.push_back(row);
 
         // The serial engine reads each acknowledgement after its fixed wait.
@@ -557,7 +552,8 @@ void measure_links(Bench &bench, SimProcess &sim, bool full_timing, std::vector<
         const qint64 chain_in = row.bytes_in - connect.bytes_in;
         const qint64 chain_out = row.bytes_out - connect.bytes_out;
         if (row.bytes_in >= 0 && connect.bytes_in >= 0)
-            row.uncovered_ms = line_ms(serial ? chain_in + kImportSteps : chain_in + chain_out);
+            row.uncovered_ms =
+                line_ms(serial ? chain_in + DeviceLink::kUploadSteps : chain_in + chain_out);
         rows.push_back(row);
         bench.disconnect_link();
     }

@@ -187,15 +187,6 @@ private:
         return done();
     }
 
-    // The window's hint when the file's resolution is not the device's.
-    static QString resolution_hint(const codec::ImportPending &file)
-    {
-        const QSize size = codec::import_hint_size(file);
-        return QStringLiteral("First change the resolution to %1x%2")
-            .arg(size.width())
-            .arg(size.height());
-    }
-
     // Reads only: the device's values as the export writes them, against the file's.
     Failure diff_file(QJsonObject &json)
     {
@@ -205,9 +196,10 @@ private:
         const QVector<codec::ConfigChange> changes =
             codec::compare_config(codec::export_values(*m_records), m_request.values);
         // compare_config reports the resolution only when the import's check would refuse it.
-        const QString hint = codec::count_changes(changes, codec::DiffArea::Resolution) > 0
-                                 ? resolution_hint(codec::config_resolution(m_request.values))
-                                 : QString();
+        const QString hint =
+            codec::count_changes(changes, codec::DiffArea::Resolution) > 0
+                ? codec::resolution_hint(codec::config_resolution(m_request.values)).en
+                : QString();
         for (const QString &line : diff_lines(changes, hint))
             m_console.line(m_target.label(), line);
         json["diff"] = diff_json(changes, hint);
@@ -219,7 +211,8 @@ private:
         const codec::ImportPending pending =
             codec::parse_import_values(m_request.values, *m_records);
         if (!codec::import_resolution_matches(pending, *m_records))
-            return {kExitDevice, QStringLiteral("import refused: ") + resolution_hint(pending)};
+            return {kExitDevice,
+                    QStringLiteral("import refused: ") + codec::resolution_hint(pending).en};
         if (!m_request.yes) {
             // The operator's answer does not count against the time limit.
             const int left = m_deadline.isActive() ? m_deadline.remainingTime() : -1;

@@ -11,11 +11,6 @@
 
 namespace {
 
-// Paces the rectangle reads as the window's export does; with fast replies a
-// pause after a whole reply costs nothing.
-constexpr int kWindowsReadPauseMs = 200;
-constexpr int kLedReadPauseMs = 300;
-
 using Decoder = bool (*)(const QByteArray &reply, int index, DeviceData &d);
 
 // One direct read of the configuration and where its reply goes.
@@ -57,13 +52,13 @@ QVector<ConfigRead> configuration_reads()
          [](const QByteArray &r, int, DeviceData &d) { return codec::decode_win_borders(r, d); },
          QStringLiteral("the window borders request")});
     for (int mode = 0; mode < kModeCount; ++mode)
-        reads.append({&proto::kReadWindows, mode, kWindowsReadPauseMs,
+        reads.append({&proto::kReadWindows, mode, DeviceLink::kWindowsReadPauseMs,
                       [](const QByteArray &r, int m, DeviceData &d) {
                           return codec::decode_windows(r, m, d.canvas_w, d.canvas_h, d);
                       },
                       QStringLiteral("the window rectangles request of %1").arg(mode_name(mode))});
     for (int mode = 0; mode < kModeCount; ++mode)
-        reads.append({&proto::kReadLedRects, mode, kLedReadPauseMs,
+        reads.append({&proto::kReadLedRects, mode, DeviceLink::kLedReadPauseMs,
                       [](const QByteArray &r, int m, DeviceData &d) {
                           return codec::decode_led_rects(r, m, d);
                       },

@@ -182,6 +182,10 @@ public:
                             QString *failed = nullptr);
     // The same, as the 2000 values of the file, leaving the link's records as they are.
     std::optional<codec::ConfigValues> read_configuration(const Progress &progress = {});
+    // The pauses before each rectangle read, so the device is never asked
+    // faster than it answers; with fast replies a pause after a whole reply costs nothing.
+    static constexpr int kWindowsReadPauseMs = 200;
+    static constexpr int kLedReadPauseMs = 300;
 
     // ---- Import upload chain -------------------------------------------
     // Input block, global block, sixteen mode blocks and the end, each sent

@@ -38,7 +38,8 @@ bool TesselView::preview_import(const codec::ConfigValues &file, bool compare_on
     ImportPreview preview(compare_only, this);
     preview.set_changes(changes);
     if (codec::count_changes(changes, codec::DiffArea::Resolution) > 0)
-        preview.set_hint(resolution_hint_text(codec::config_resolution(file)));
+        preview.set_hint(codec::resolution_hint(codec::config_resolution(file))
+                             .pick(device_data.lang_english != 0));
     return preview.exec() == QDialog::Accepted && !compare_only;
 }
 

@@ -347,6 +347,14 @@ BiText diff_area_name(DiffArea area)
     return {};
 }
 
+BiText resolution_hint(const ImportPending &file)
+{
+    const QSize size = import_hint_size(file);
+    return {
+        QStringLiteral("First change the resolution to %1x%2").arg(size.width()).arg(size.height()),
+        QStringLiteral("请先将分辨率切换至%1x%2！！").arg(size.width()).arg(size.height())};
+}
+
 int count_changes(const QVector<ConfigChange> &changes, DiffArea area)
 {
     return static_cast<int>(std::count_if(changes.begin(), changes.end(),

@@ -49,6 +49,8 @@ struct ConfigChange {
 QVector<ConfigChange> compare_config(const ConfigValues &device, const ConfigValues &file);
 
 BiText diff_area_name(DiffArea area);
+// Why an import of a file with this resolution is refused.
+BiText resolution_hint(const ImportPending &file);
 int count_changes(const QVector<ConfigChange> &changes, DiffArea area);
 
 } // namespace codec

@@ -9,10 +9,6 @@
 
 namespace {
 
-// Paces the direct reads so the device is never asked faster than it answers;
-// with fast replies a pause after a whole reply costs nothing.
-constexpr int kWindowsReadPauseMs = 200;
-constexpr int kLedReadPauseMs = 300;
 constexpr int kExportSteps = 2 * kModeCount;
 
 } // namespace
@@ -66,7 +62,7 @@ bool TesselView::prepare_export()
     };
     for (int mode = 0; mode < kModeCount; ++mode) {
         next_step();
-        m_link.pause(kWindowsReadPauseMs);
+        m_link.pause(DeviceLink::kWindowsReadPauseMs);
         if (direct_read(proto::kReadWindows, static_cast<uint8_t>(mode)) ==
             proto::kWindowsReplyLength)
             codec::decode_windows(rx_reply(), mode, ui.frame->width(), ui.frame->height(),
@@ -74,7 +70,7 @@ bool TesselView::prepare_export()
     }
     for (int mode = 0; mode < kModeCount; ++mode) {
         next_step();
-        m_link.pause(kLedReadPauseMs);
+        m_link.pause(DeviceLink::kLedReadPauseMs);
         if (direct_read(proto::kReadLedRects, static_cast<uint8_t>(mode)) ==
             proto::kLedRectsReplyLength)
             codec::decode_led_rects(rx_reply(), mode, device_data);

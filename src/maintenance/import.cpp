@@ -1,6 +1,5 @@
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 
 #include "app/app_paths.h"
 #include "app/tesselview.h"
@@ -52,7 +51,7 @@ void TesselView::clicked_import_btn()
         return;
 
     setEnabled(false);
-    parse_import(*values);
+    codec::parse_import_values(*values, device_data);
     show_busy_dialog(pick_text("Importing data, please wait.....", "正在导入数据，请稍后。。。"));
     m_link.start_upload();
 }
@@ -67,27 +66,4 @@ std::optional<codec::ConfigValues> TesselView::read_import_file(const QString &c
     if (!read_config_values(name, values))
         return std::nullopt;
     return values;
-}
-
-void TesselView::parse_import(const codec::ConfigValues &values)
-{
-    const codec::ImportPending pending = codec::parse_import_values(values, device_data);
-    m_import_format = pending.format;
-    m_import_custom_w = pending.custom_w;
-    m_import_custom_h = pending.custom_h;
-}
-
-void TesselView::show_resolution_hint(int format)
-{
-    QMessageBox::information(
-        this, pick_text("Hint", "提示"),
-        resolution_hint_text({format, m_import_custom_w, m_import_custom_h}), QMessageBox::Ok);
-}
-
-QString TesselView::resolution_hint_text(const codec::ImportPending &pending)
-{
-    const QSize size = codec::import_hint_size(pending);
-    return pick_text("First change the resolution to %1x%2", "请先将分辨率切换至%1x%2！！")
-        .arg(size.width())
-        .arg(size.height());
 }
