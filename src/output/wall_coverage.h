@@ -55,7 +55,6 @@ private:
     QList<WallPicture *> m_pictures;
     QList<QLabel *> m_summaries;
     int m_mode = 0;
-    bool m_four_walls = false;
 };
 
 // "Wall 1: 3840 x 2160, 8 ports, no gaps, no overlaps", or the gap and
