@@ -207,11 +207,6 @@ WallCoverage::WallCoverage(QWidget *parent) : QDialog(parent)
     apply_texts();
 }
 
-QList<QLabel *> WallCoverage::summary_labels() const
-{
-    return m_summaries;
-}
-
 void WallCoverage::show_mode(const DeviceData &d, int mode)
 {
     m_mode = mode;

@@ -42,10 +42,7 @@ public:
     // Captions and summaries in the current language.
     void apply_texts();
 
-    Ui::WallCoverageClass &form() { return ui; }
-    QList<QLabel *> summary_labels() const;
     const QVector<codec::WallReport> &reports() const { return m_reports; }
-    int mode() const { return m_mode; }
 
 private:
     void rebuild_walls();
