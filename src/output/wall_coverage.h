@@ -17,7 +17,6 @@ class WallPicture : public QWidget
 public:
     explicit WallPicture(QWidget *parent = nullptr);
     void set_report(const codec::WallReport &report);
-    const codec::WallReport &report() const { return m_report; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
