@@ -99,12 +99,6 @@ SimServer::Link *SimServer::make_link(std::function<void(const QByteArray &)> wr
     return link;
 }
 
-bool SimServer::listen_tcp(quint16 port, bool any_address)
-{
-    return listen_tcp(port, any_address ? QHostAddress(QHostAddress::Any)
-                                        : QHostAddress(QHostAddress::LocalHost));
-}
-
 bool SimServer::listen_tcp(quint16 port, const QHostAddress &address)
 {
     if (!tcp_) {

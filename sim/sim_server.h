@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -16,7 +17,6 @@
 #include <functional>
 
 class QFile;
-class QHostAddress;
 class QSocketNotifier;
 class QTcpServer;
 
@@ -56,11 +56,11 @@ public:
     SimImage &image() { return device_.image(); }
     SimFaults &faults() { return faults_; }
 
-    // Listens on the loopback address (or on every address); port 0 picks a
-    // free one. Returns false when the port cannot be bound.
-    bool listen_tcp(quint16 port = 0, bool any_address = false);
-    // Listens on one given address, so several devices can share a port number.
-    bool listen_tcp(quint16 port, const QHostAddress &address);
+    // Listens on one address (loopback unless told otherwise), so several
+    // devices can share a port number; port 0 picks a free one. Returns false
+    // when the port cannot be bound.
+    bool listen_tcp(quint16 port = 0,
+                    const QHostAddress &address = QHostAddress(QHostAddress::LocalHost));
     quint16 tcp_port() const;
 
     // Creates the pseudo-terminal and returns the path a client opens (the

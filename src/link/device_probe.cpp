@@ -13,7 +13,16 @@
 
 namespace {
 
-// Four decimal fields of 0..255; "010" is ten, as the address editor sends it.
+// 0..255 in decimal; "010" is ten, as the address editor sends it.
+bool parse_octet(const QString &text, int &out)
+{
+    bool ok = false;
+    out = text.toInt(&ok, 10);
+    return ok && !text.isEmpty() && text.size() <= 3 && !text.startsWith(QLatin1Char('+')) &&
+           out >= 0 && out <= 255;
+}
+
+// Four octets separated by dots.
 bool parse_ipv4(const QString &text, quint32 &out)
 {
     const QStringList fields = text.split(QLatin1Char('.'));
@@ -21,24 +30,13 @@ bool parse_ipv4(const QString &text, quint32 &out)
         return false;
     quint32 value = 0;
     for (const QString &field : fields) {
-        bool ok = false;
-        const int octet = field.toInt(&ok, 10);
-        if (!ok || field.isEmpty() || field.size() > 3 || field.startsWith(QLatin1Char('+')) ||
-            octet < 0 || octet > 255)
+        int octet = 0;
+        if (!parse_octet(field, octet))
             return false;
         value = (value << 8) | quint32(octet);
     }
     out = value;
     return true;
-}
-
-// 0..255 as the end of a last-octet range.
-bool parse_octet(const QString &text, int &out)
-{
-    bool ok = false;
-    out = text.toInt(&ok, 10);
-    return ok && !text.isEmpty() && text.size() <= 3 && !text.startsWith(QLatin1Char('+')) &&
-           out >= 0 && out <= 255;
 }
 
 } // namespace

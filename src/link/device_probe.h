@@ -75,7 +75,6 @@ public:
 
     // Tests shorten the bound.
     void set_bound_ms(int ms) { m_bound_ms = ms; }
-    int bound_ms() const { return m_bound_ms; }
 
     int total() const { return m_targets.size(); }
     // Lines whose probe has ended: refused, silent, every number asked, or cut by the bound.

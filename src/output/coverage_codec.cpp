@@ -1,5 +1,7 @@
 #include "output/coverage_codec.h"
 
+#include <QtAlgorithms>
+
 #include <algorithm>
 #include <functional>
 
@@ -41,14 +43,6 @@ bool contains(const Box &outer, const Box &inner)
 DevRect rect_of(const Box &b)
 {
     return {int32_t(b.x0), int32_t(b.y0), int32_t(b.x1 - b.x0), int32_t(b.y1 - b.y0)};
-}
-
-int bit_count(unsigned mask)
-{
-    int n = 0;
-    for (; mask; mask &= mask - 1)
-        ++n;
-    return n;
 }
 
 // The wall cut along every edge of the given boxes: cells in which each box
@@ -248,7 +242,7 @@ WallReport wall_coverage(const WallLayout &layout)
     }
     for (const Region &o : merge_cells(grid, [&](int c, int row) {
              const unsigned mask = mask_at(c, row);
-             return bit_count(mask) >= 2 ? int(mask) : -1;
+             return qPopulationCount(mask) >= 2 ? int(mask) : -1;
          })) {
         const unsigned ports = ports_of(unsigned(o.key));
         r.overlaps.append({rect_of(o.box), ports});

@@ -207,15 +207,9 @@ WallCoverage::WallCoverage(QWidget *parent) : QDialog(parent)
     apply_texts();
 }
 
-QList<QLabel *> WallCoverage::summary_labels() const
-{
-    return m_summaries;
-}
-
 void WallCoverage::show_mode(const DeviceData &d, int mode)
 {
     m_mode = mode;
-    m_four_walls = d.mosaic_on != 0;
     m_reports = codec::mode_coverage(d, mode);
     if (m_pictures.size() != m_reports.size())
         rebuild_walls();
@@ -253,8 +247,8 @@ void WallCoverage::apply_texts()
     setWindowTitle(pick_text("Coverage", "覆盖检查"));
     ui.modeLabel->setText(pick_text("Output mode M%1, %2", "显示模式 M%1，%2")
                               .arg(m_mode)
-                              .arg(m_four_walls ? pick_text("four LED walls", "四个拼接屏")
-                                                : pick_text("one LED wall", "一个拼接屏")));
+                              .arg(m_reports.size() > 1 ? pick_text("four LED walls", "四个拼接屏")
+                                                        : pick_text("one LED wall", "一个拼接屏")));
     ui.legendLabel->setText(pick_text(
         "Red hatching: gap (no port paints it). Orange hatching: overlap (two or more ports). "
         "Dashed outline: part of a unit outside its wall.",

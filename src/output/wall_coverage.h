@@ -17,7 +17,6 @@ class WallPicture : public QWidget
 public:
     explicit WallPicture(QWidget *parent = nullptr);
     void set_report(const codec::WallReport &report);
-    const codec::WallReport &report() const { return m_report; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -42,10 +41,7 @@ public:
     // Captions and summaries in the current language.
     void apply_texts();
 
-    Ui::WallCoverageClass &form() { return ui; }
-    QList<QLabel *> summary_labels() const;
     const QVector<codec::WallReport> &reports() const { return m_reports; }
-    int mode() const { return m_mode; }
 
 private:
     void rebuild_walls();
@@ -55,7 +51,6 @@ private:
     QList<WallPicture *> m_pictures;
     QList<QLabel *> m_summaries;
     int m_mode = 0;
-    bool m_four_walls = false;
 };
 
 // "Wall 1: 3840 x 2160, 8 ports, no gaps, no overlaps", or the gap and

@@ -13,32 +13,31 @@ inline QString disabled_rule()
                           "color:rgb(150, 150, 150);border-color:rgb(170, 170, 170);}");
 }
 
-inline QString off()
+// A group button on `background`, with `extra` declarations.
+inline QString button(const char *background, const char *extra = "")
 {
     return QStringLiteral(
-               "QPushButton{background-color:rgb(189, 189, 189);border-style:outset;"
+               "QPushButton{background-color:%1;border-style:outset;"
                "border-width:2px;border-radius:10px;border-color:rgb(0, 255, 0);font:15px;"
-               "color:rgb(0, 0, 0);}") +
+               "color:rgb(0, 0, 0);%2}")
+               .arg(QLatin1String(background), QLatin1String(extra)) +
            disabled_rule();
+}
+
+inline QString off()
+{
+    return button("rgb(189, 189, 189)");
 }
 
 inline QString on()
 {
-    return QStringLiteral(
-               "QPushButton{background-color:rgb(255, 223, 58);border-style:outset;"
-               "border-width:2px;border-radius:10px;border-color:rgb(0, 255, 0);font:15px;"
-               "color:rgb(0, 0, 0);}") +
-           disabled_rule();
+    return button("rgb(255, 223, 58)");
 }
 
 // The chosen copy target: the highlighted style with padding.
 inline QString target_on()
 {
-    return QStringLiteral(
-               "QPushButton{background-color:rgb(255, 223, 58);border-style:outset;"
-               "border-width:2px;border-radius:10px;border-color:rgb(0, 255, 0);font:15px;"
-               "color:rgb(0, 0, 0);padding:6px;}") +
-           disabled_rule();
+    return button("rgb(255, 223, 58)", "padding:6px;");
 }
 
 } // namespace group_style
