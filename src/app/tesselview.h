@@ -127,6 +127,7 @@ public:
     bool send_short_command(uint8_t command, uint8_t a, uint8_t b);
     // Builds a frame in tx_buf and writes it; true when the whole frame was accepted.
     bool send_buffer_command(uint8_t command, const QByteArray &payload);
+    void set_wait_code(int code);
     // Sends a read request and waits for its reply in rx_buf; returns the bytes obtained.
     int direct_read(const proto::ReadSpec &request, uint8_t index);
     // rx_buf as a byte array for the decoders.
@@ -162,6 +163,7 @@ public:
     CCWaitDialog *busy_dialog() const { return m_busy_dialog; }
     // The bound on an awaited acknowledgement; tests shorten it.
     void set_busy_bound_ms(int ms) { m_link.set_bound_ms(ms); }
+    int busy_bound_ms() const { return m_link.bound_ms(); }
 
     // Page switching (app/)
     void highlight_page_button(int index);
@@ -292,6 +294,8 @@ public slots:
     void connectSetBtn();
     void wins_set_clicked();
     void output_card_set();
+    void revData();
+    void readDataSocket();
     void select_chinese();
     void select_english();
     void clicked_serial_btn();

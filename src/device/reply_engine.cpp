@@ -7,6 +7,16 @@
 #include "device/ccwaitdialog.h"
 #include "device/device_data.h"
 
+void TesselView::revData()
+{
+    m_link.serial_ready_read();
+}
+
+void TesselView::readDataSocket()
+{
+    m_link.socket_ready_read();
+}
+
 void TesselView::on_reply_accepted(int code)
 {
     const proto::EngineCase *c = proto::engine_case(code);

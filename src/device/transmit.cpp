@@ -33,6 +33,11 @@ bool TesselView::send_buffer_command(uint8_t command, const QByteArray &payload)
     return m_link.send_buffer_command(command, payload);
 }
 
+void TesselView::set_wait_code(int code)
+{
+    m_link.set_wait_code(code);
+}
+
 bool TesselView::run_transmit(
     const std::function<DeviceLink::Outcome(const LinkWait &, const std::function<void()> &)> &send,
     const TxWait &wait)

@@ -209,6 +209,10 @@ public:
     void stop_bound();
     bool bound_running() const { return m_bound.isActive(); }
 
+    // The readyRead handlers of both transports (the serial and network engine).
+    void serial_ready_read();
+    void socket_ready_read();
+
 signals:
     // An engine accepted the acknowledgement of `code` (byte 2 = 4).
     void reply_accepted(int code);
@@ -232,9 +236,6 @@ signals:
     void upload_finished(bool ok);
 
 private:
-    // The readyRead handlers of both transports (the serial and network engine).
-    void serial_ready_read();
-    void socket_ready_read();
     QIODevice *io() const;
     qint64 write_frame(const QByteArray &frame);
     void discard_input();
