@@ -92,6 +92,10 @@ TesselView::TesselView(QWidget *parent)
     ui.cradioBtn->setChecked(true);
     apply_texts();
 
+    m_import_format = 0;
+    m_import_custom_w = 0;
+    m_import_custom_h = 0;
+
     connectSetBtn();
 
     // LED page signals and the fast mosaic editor (output topic), then the

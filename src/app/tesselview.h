@@ -360,6 +360,9 @@ public:
     // Refreshes the window and LED rectangles of all modes under the busy dialog;
     // false when the link was lost meanwhile.
     bool prepare_export();
+    // Copies the file's values into the records; keeps the file's resolution pending.
+    void parse_import(const codec::ConfigValues &values);
+    void show_resolution_hint(int format);
     // Asks for a configuration file and reads it as the import does; nothing
     // when the dialog is cancelled or the file cannot be opened.
     std::optional<codec::ConfigValues> read_import_file(const QString &caption);
@@ -513,6 +516,9 @@ private:
     pipclass m_pip_dialog; // top-level: no parent widget
     ImageQuality m_image_quality{this};
     light m_light{this};
+    int m_import_format = 0;
+    int m_import_custom_w = 0;
+    int m_import_custom_h = 0;
     std::unique_ptr<QSettings> m_settings;
     QIPLineEdit *m_ip_editor = nullptr;
     copymode m_copy_mul;

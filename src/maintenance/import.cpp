@@ -1,10 +1,12 @@
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
 
 #include "app/app_paths.h"
 #include "app/tesselview.h"
 #include "app/texts.h"
 #include "device/device_data.h"
+#include "maintenance/config_diff.h"
 #include "maintenance/config_file.h"
 
 namespace {
@@ -51,7 +53,7 @@ void TesselView::clicked_import_btn()
         return;
 
     setEnabled(false);
-    codec::parse_import_values(*values, device_data);
+    parse_import(*values);
     show_busy_dialog(pick_text("Importing data, please wait.....", "正在导入数据，请稍后。。。"));
     m_link.start_upload();
 }
@@ -66,4 +68,21 @@ std::optional<codec::ConfigValues> TesselView::read_import_file(const QString &c
     if (!read_config_values(name, values))
         return std::nullopt;
     return values;
+}
+
+void TesselView::parse_import(const codec::ConfigValues &values)
+{
+    const codec::ImportPending pending = codec::parse_import_values(values, device_data);
+    m_import_format = pending.format;
+    m_import_custom_w = pending.custom_w;
+    m_import_custom_h = pending.custom_h;
+}
+
+void TesselView::show_resolution_hint(int format)
+{
+    QMessageBox::information(
+        this, pick_text("Hint", "提示"),
+        codec::resolution_hint({format, m_import_custom_w, m_import_custom_h})
+            .pick(device_data.lang_english != 0),
+        QMessageBox::Ok);
 }
