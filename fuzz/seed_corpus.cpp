@@ -12,10 +12,13 @@
 using namespace proto;
 
 // A write of every kind: the payload in hex (rectangles are x, width, y and
-// height; 80 selects the output form), then for the uploads `fill` bytes of `value`.
+// height; 80 selects the output form), then for the uploads `fill` bytes of
+// `value`. The initialisation comes first, so the image the writes leave is not
+// the factory one that a reload which loads nothing would also give.
 // clang-format off
 const struct { int command; const char *payload; int fill = 0; char value = 0; } kWrites[] = {
-    {kCmdSelectMode, "0003"}, {kCmdSelectMode, "8002"}, {kCmdCopyMode, "000307"},
+    {kCmdDeviceInit, "0000"}, {kCmdSelectMode, "0003"}, {kCmdSelectMode, "8002"},
+    {kCmdCopyMode, "000307"},
     {kCmdRectangle, "13 0000 0780 0000 0438 0064 03c0 0032 021c"},
     {kCmdRectangle, "d2 0000 0f00 0000 0870 0000 0780 0000 0438"},
     {kCmdLayerSelect, "0002"}, {kCmdLayerMove, "0102"}, {kCmdBorder, "0101ff000004"},
@@ -23,7 +26,7 @@ const struct { int command; const char *payload; int fill = 0; char value = 0; }
     {kCmdColour, "c000464748494a"}, {kCmdLedSize, "0f000870"}, {kCmdLedSize, "0780043802"},
     {kCmdInputSource, "0003"}, {kCmdPipOnOff, "0101"}, {kCmdCustomResolution, "0780043801"},
     {kCmdPresetResolution, "1306"}, {kCmdImportInput, "", 38, 7}, {kCmdImportGlobal, "", 273, 1},
-    {kCmdImportMode, "04", 192, 2}, {kCmdImportEnd, "0000"}, {kCmdDeviceInit, "0000"},
+    {kCmdImportMode, "04", 192, 2}, {kCmdImportEnd, "0000"},
 };
 // clang-format on
 
