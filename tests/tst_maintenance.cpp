@@ -6,7 +6,6 @@
 #include <QProgressBar>
 #include <QtTest>
 
-#include "device/codec.h"
 #include "import_preview_answerer.h"
 #include "maintenance/maintenance_codec.h"
 #include "support/file_dialog_answerer.h"
@@ -71,14 +70,13 @@ void TestMaintenance::declined_stopped_and_unconfirmed()
     auto &ui = m_s.view->form();
     // Without a link the three buttons do nothing at all.
     ModalAnswerer boxes(QMessageBox::Yes);
-    FileDialogAnswerer files(m_s.path(QStringLiteral("in.txt")));
+    FileDialogAnswerer files{QString()}; // cancels
     for (QPushButton *button : {ui.exportBtn, ui.importBtn, ui.initdevBtn})
         button->click();
     QVERIFY(files.titles.isEmpty() && boxes.texts.isEmpty());
 
     QVERIFY(m_s.connect_link());
     // A cancelled export, in the program's folder, which tests point at their own directory.
-    files.path.clear();
     ui.exportBtn->click();
     QCOMPARE(files.directories, QStringList{QDir(m_s.dir->path()).absolutePath()});
 
@@ -144,10 +142,7 @@ void TestMaintenance::round_trip()
     // What the operator has looked at before: the input cards (Video Input page)
     // and the window picture values and borders (window attribute dialog).
     ui.inputBtn->click();
-    QCOMPARE(m_s.view->direct_read(proto::kReadWinAdjust, 0), proto::kWinAdjustReplyLength);
-    QVERIFY(codec::decode_win_adjust(m_s.view->rx_reply(), device_data));
-    QCOMPARE(m_s.view->direct_read(proto::kReadWinBorders, 0), proto::kWinBordersReplyLength);
-    QVERIFY(codec::decode_win_borders(m_s.view->rx_reply(), device_data));
+    QVERIFY(m_s.view->link().read_win_adjust() && m_s.view->link().read_win_borders());
     const sim::SimImage original = m_s.sim->image();
 
     FileDialogAnswerer files(m_s.path(QStringLiteral("backup"))); // ".txt" is added
