@@ -95,10 +95,10 @@ void TestMaintenanceCodec::file_layout_and_resolution()
         {7, 0, 0, 6, 0, 0, 0},
     };
     for (const auto &r : kRows) {
-        DeviceData d;
-        d.out_format = r[3], d.custom_res_w = 2048, d.custom_res_h = 1152;
+        DeviceData device;
+        device.out_format = r[3], device.custom_res_w = 2048, device.custom_res_h = 1152;
         const codec::ImportPending pending{r[0], r[1], r[2]};
-        QCOMPARE(codec::import_resolution_matches(pending, d), bool(r[4]));
+        QCOMPARE(codec::import_resolution_matches(pending, device), bool(r[4]));
         QCOMPARE(codec::import_hint_size(pending), QSize(r[5], r[6]));
     }
 }
