@@ -7,139 +7,102 @@
 #include "device/protocol.h"
 #include "layout/layout_codec.h"
 
-namespace {
-
 // Independent decoder of the stacking code: g places window 0 (3 = first),
 // t picks the order of the other three.
-QVector<int32_t> decode_layer_code(int code)
+static QVector<int32_t> decode_layer_code(int code)
 {
     static const int kOrders[6][3] = {{3, 2, 1}, {2, 3, 1}, {3, 1, 2},
                                       {2, 1, 3}, {1, 3, 2}, {1, 2, 3}};
-    QVector<int32_t> list{kOrders[code % 6][0], kOrders[code % 6][1], kOrders[code % 6][2]};
+    QVector<int32_t> list(std::begin(kOrders[code % 6]), std::end(kOrders[code % 6]));
     list.insert(3 - code / 6, 0);
     return list;
 }
-
-} // namespace
 
 class TestLayoutCodec : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void layers_and_conversions();
-    void window_frames_data();
-    void window_frames();
-    void texts();
+    void layers_and_conversions()
+    {
+        QVector<int32_t> list{0, 1, 2, 3};
+        do {
+            const int code = codec::layer_code(list);
+            QVERIFY2(code >= 0 && code < 24, qPrintable(QString::number(code)));
+            QCOMPARE(decode_layer_code(code), list);
+        } while (std::next_permutation(list.begin(), list.end()));
+        for (const QVector<int32_t> &bad : {QVector<int32_t>{0, 1, 2}, {0, 1, 1, 3}, {0, 1, 2, 4}})
+            QCOMPARE(codec::layer_code(bad), -1);
+
+        // WIN3 raised, then WIN4 lowered (their codes 1 and 9 come through the item
+        // menu's test); worked codes 10 and 23 pin the independent decoder above.
+        QVector<int32_t> layers{3, 2, 1, 0};
+        QVERIFY(codec::move_layer(layers, 2, true) && codec::move_layer(layers, 3, false));
+        QVERIFY(!codec::move_layer(layers, 7, true));
+        QCOMPARE(layers, (QVector<int32_t>{2, 1, 0, 3}));
+        QCOMPARE(codec::layer_code({1, 3, 0, 2}), 10);
+        QCOMPARE(codec::layer_code({0, 1, 2, 3}), 23);
+
+        // Canvas x 100 on an 815-pixel canvas: 471.1; then 4.71, 3.94, 1917.6 and
+        // 1083.9: truncated, never rounded.
+        QCOMPARE(codec::to_device_rect({100, 0, 815, 548}, 815, 548, 3840, 2160),
+                 (DevRect{471, 0, 3840, 2160}));
+        QCOMPARE(codec::to_device_rect({1, 1, 407, 275}, 815, 548, 3840, 2160),
+                 (DevRect{4, 3, 1917, 1083}));
+        QCOMPARE(codec::to_device_rect({10, 10, 10, 10}, 0, 0, 3840, 2160), DevRect{});
+    }
+
+    void frames_and_texts()
+    {
+        ModeData m;
+        m.win_open[0] = m.win_open[2] = 1;
+        m.win_source[0] = 2, m.win_source[1] = 3, m.win_source[3] = 1;
+        const Adjust adjust[5] = {
+            {20, 21, 22}, {30, 31, 32}, {40, 41, 42}, {50, 51, 52}, {10, 11, 12}};
+        using codec::AdjustField;
+        const std::tuple<uint8_t, QByteArray, const char *> rows[] = {
+            // WIN2 of M0 (output x 600 travels as 2, 88) and WIN4 of M12.
+            {proto::kCmdRectangle,
+             codec::window_rect_payload(0, 1, {0, 0, 3840, 2160}, {600, 200, 2640, 600}),
+             "3a010401001519 10 0000 0f00 0000 0870 0258 0a50 00c8 0258 3a"},
+            {proto::kCmdRectangle,
+             codec::window_rect_payload(12, 3, {0, 0, 1920, 1080}, {1, 2, 3, 4}),
+             "3a010401001519 3c 0000 0780 0000 0438 0001 0003 0002 0004 3a"},
+            {proto::kCmdOpenMask, codec::open_mask_payload(m), "3a01040100140905 3a"},
+            {proto::kCmdWindowSources, codec::sources_payload(m), "3a01040100130c 02030001 3a"},
+            {proto::kCmdLayerSelect, codec::layer_select_payload(2), "3a01040100100a0002 3a"},
+            // Top, with the Fade effect of 2 s.
+            {proto::kCmdLayerMove, codec::layer_move_payload(1, 2), "3a010401001d0a8102 3a"},
+            {proto::kCmdBorder, codec::border_payload(1, WinFrame{1, 255, 0, 16, 127}),
+             "3a01040100180e0101ff00107f 3a"},
+            // Fifth set first; brightness and contrast 27 bytes, colour 15.
+            {proto::kCmdBrightness, codec::win_adjust_payload(adjust, AdjustField::Brightness),
+             "3a01040100191b000f0a141e2832 000000000000000000000000 3a"},
+            {proto::kCmdContrast, codec::win_adjust_payload(adjust, AdjustField::Contrast),
+             "3a010401001a1b000f0b151f2933 000000000000000000000000 3a"},
+            {proto::kCmdColour, codec::win_adjust_payload(adjust, AdjustField::Colour),
+             "3a010401001b0f000f0c16202a34 3a"},
+            // M3 to M7, then the output form.
+            {proto::kCmdCopyMode, codec::copy_mode_payload(3, 7), "3a01040100120b000307 3a"},
+            {proto::kCmdCopyMode, codec::copy_mode_payload(3, 7, true), "3a01040100120b800307 3a"},
+        };
+        for (const auto &[command, payload, hex] : rows)
+            QCOMPARE(codec::build_frame(1, command, payload).toHex(' '),
+                     QByteArray::fromHex(hex).toHex(' '));
+
+        QCOMPARE(codec::tree_row_text(1, 9), QStringLiteral("WINS:WIN2:"));
+        const std::tuple<int, int, int, const char *> entries[] = {
+            {0, 1, 0, "InA:CVBS-1"}, {0, 3, 0, "InA:HDMI-1"}, {0, 3, 1, "InA:VGA-1"},
+            {0, 4, 0, "InA:SDI-1"},  {1, 1, 0, "InB:CVBS-2"}, {1, 3, 0, "InB:HDMI-4"},
+            {1, 3, 1, "InB:VGA-2"},  {1, 4, 0, "InB:SDI-2"},  {2, 5, 0, "InC:HDMI-2"},
+            {2, 6, 0, "InC:HDMI-3"}, {2, 7, 0, "InC:DP-1"},   {3, 5, 0, "InD:HDMI-5"},
+            {3, 6, 0, "InD:HDMI-6"}, {3, 7, 0, "InD:DP-2"},   {0, 5, 0, ""},
+            {0, 0, 0, ""},           {2, 3, 0, ""},           {3, 8, 0, ""},
+        };
+        for (const auto &[card, source, vga, text] : entries)
+            QCOMPARE(codec::source_entry_text(card, source, vga), QString::fromLatin1(text));
+    }
 };
-
-void TestLayoutCodec::layers_and_conversions()
-{
-    QVector<int32_t> list{0, 1, 2, 3};
-    do {
-        const int code = codec::layer_code(list);
-        QVERIFY2(code >= 0 && code < 24, qPrintable(QString::number(code)));
-        QCOMPARE(decode_layer_code(code), list);
-    } while (std::next_permutation(list.begin(), list.end()));
-    QCOMPARE(codec::layer_code({0, 1, 2}), -1);
-    QCOMPARE(codec::layer_code({0, 1, 1, 3}), -1);
-    QCOMPARE(codec::layer_code({0, 1, 2, 4}), -1);
-
-    // WIN3 raised, then WIN4 lowered (their codes 1 and 9 come through the item
-    // menu's test); worked codes 10 and 23 pin the independent decoder above.
-    QVector<int32_t> layers{3, 2, 1, 0};
-    QVERIFY(codec::move_layer(layers, 2, true));
-    QVERIFY(codec::move_layer(layers, 3, false));
-    QCOMPARE(layers, (QVector<int32_t>{2, 1, 0, 3}));
-    QVERIFY(!codec::move_layer(layers, 7, true));
-    QCOMPARE(layers, (QVector<int32_t>{2, 1, 0, 3}));
-    QCOMPARE(codec::layer_code({1, 3, 0, 2}), 10);
-    QCOMPARE(codec::layer_code({0, 1, 2, 3}), 23);
-
-    // Canvas x 100 on an 815-pixel canvas: 471.1 truncated.
-    QCOMPARE(codec::to_device_rect({100, 0, 815, 548}, 815, 548, 3840, 2160),
-             (DevRect{471, 0, 3840, 2160}));
-    // 4.71, 3.94, 1917.6 and 1083.9: truncated, never rounded.
-    QCOMPARE(codec::to_device_rect({1, 1, 407, 275}, 815, 548, 3840, 2160),
-             (DevRect{4, 3, 1917, 1083}));
-    QCOMPARE(codec::to_device_rect({10, 10, 10, 10}, 0, 0, 3840, 2160), DevRect{});
-}
-
-void TestLayoutCodec::window_frames_data()
-{
-    QTest::addColumn<QByteArray>("built");
-    QTest::addColumn<QByteArray>("expected");
-    const auto row = [](const char *name, uint8_t command, const QByteArray &payload,
-                        const char *hex) {
-        QTest::newRow(name) << codec::build_frame(1, command, payload) << QByteArray::fromHex(hex);
-    };
-    ModeData m;
-    m.win_open[0] = m.win_open[2] = 1;
-    m.win_source[0] = 2;
-    m.win_source[1] = 3;
-    m.win_source[3] = 1;
-    Adjust adjust[5];
-    for (int i = 0; i < 4; ++i)
-        adjust[i] = {10 * i + 20, 10 * i + 21, 10 * i + 22};
-    adjust[4] = {10, 11, 12};
-
-    // Output x 600 travels as 2, 88.
-    row("rectangle WIN2 M0", proto::kCmdRectangle,
-        codec::window_rect_payload(0, 1, {0, 0, 3840, 2160}, {600, 200, 2640, 600}),
-        "3a010401001519 10 0000 0f00 0000 0870 0258 0a50 00c8 0258 3a");
-    row("rectangle WIN4 M12", proto::kCmdRectangle,
-        codec::window_rect_payload(12, 3, {0, 0, 1920, 1080}, {1, 2, 3, 4}),
-        "3a010401001519 3c 0000 0780 0000 0438 0001 0003 0002 0004 3a");
-    row("open mask WIN1 WIN3", proto::kCmdOpenMask, codec::open_mask_payload(m),
-        "3a01040100140905 3a");
-    row("sources", proto::kCmdWindowSources, codec::sources_payload(m),
-        "3a01040100130c 02030001 3a");
-    row("layer select WIN3", proto::kCmdLayerSelect, codec::layer_select_payload(2),
-        "3a01040100100a0002 3a");
-    row("layer move top, Fade 2s", proto::kCmdLayerMove, codec::layer_move_payload(1, 2),
-        "3a010401001d0a8102 3a");
-    row("border WIN2", proto::kCmdBorder, codec::border_payload(1, WinFrame{1, 255, 0, 16, 127}),
-        "3a01040100180e0101ff00107f 3a");
-    // Fifth set first; brightness and contrast 27 bytes, colour 15.
-    row("brightness", proto::kCmdBrightness,
-        codec::win_adjust_payload(adjust, codec::AdjustField::Brightness),
-        "3a01040100191b000f0a141e2832 000000000000000000000000 3a");
-    row("contrast", proto::kCmdContrast,
-        codec::win_adjust_payload(adjust, codec::AdjustField::Contrast),
-        "3a010401001a1b000f0b151f2933 000000000000000000000000 3a");
-    row("colour", proto::kCmdColour, codec::win_adjust_payload(adjust, codec::AdjustField::Colour),
-        "3a010401001b0f000f0c16202a34 3a");
-    row("copy M3 to M7", proto::kCmdCopyMode, codec::copy_mode_payload(3, 7),
-        "3a01040100120b000307 3a");
-    row("copy output form", proto::kCmdCopyMode, codec::copy_mode_payload(3, 7, true),
-        "3a01040100120b800307 3a");
-}
-
-void TestLayoutCodec::window_frames()
-{
-    QFETCH(QByteArray, built);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(built.toHex(), expected.toHex());
-}
-
-void TestLayoutCodec::texts()
-{
-    QCOMPARE(codec::tree_row_text(1, 9), QStringLiteral("WINS:WIN2:"));
-    struct Row {
-        int card, source, vga;
-        const char *text;
-    };
-    const Row rows[] = {
-        {0, 1, 0, "InA:CVBS-1"}, {0, 3, 0, "InA:HDMI-1"}, {0, 3, 1, "InA:VGA-1"},
-        {0, 4, 0, "InA:SDI-1"},  {1, 1, 0, "InB:CVBS-2"}, {1, 3, 0, "InB:HDMI-4"},
-        {1, 3, 1, "InB:VGA-2"},  {1, 4, 0, "InB:SDI-2"},  {2, 5, 0, "InC:HDMI-2"},
-        {2, 6, 0, "InC:HDMI-3"}, {2, 7, 0, "InC:DP-1"},   {3, 5, 0, "InD:HDMI-5"},
-        {3, 6, 0, "InD:HDMI-6"}, {3, 7, 0, "InD:DP-2"},   {0, 5, 0, ""},
-        {0, 0, 0, ""},           {2, 3, 0, ""},           {3, 8, 0, ""},
-    };
-    for (const Row &r : rows)
-        QCOMPARE(codec::source_entry_text(r.card, r.source, r.vga), QString::fromLatin1(r.text));
-}
 
 QTEST_APPLESS_MAIN(TestLayoutCodec)
 #include "tst_layout_codec.moc"
