@@ -8,31 +8,11 @@
 #include "app/tesselview.h"
 #include "device/device_data.h"
 #include "output/mosaic/mosaic.h"
-#include "output/mosaic/winclass.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
+#include "support/when_shown.h"
 
 namespace {
-
-// Mode 0 leaves a one-pixel column open at the right end of OutB:DVI-4; mode 1
-// is tiled exactly by eight units of 960 x 1080 (OutA on the top row).
-sim::SimImage gap_image()
-{
-    sim::SimImage image = sim::SimImage::factory();
-    image.mosaic_on = 0;
-    for (int mode = 0; mode < 2; ++mode) {
-        sim::SimMode &m = image.mode_data[mode];
-        m.out_total_w = 3840;
-        m.out_total_h = 2160;
-        for (int card = 0; card < 2; ++card)
-            for (int port = 0; port < 4; ++port)
-                m.unit_rect[card][port] = {960 * port, 1080 * card, 960, 1080};
-        for (int wall = 0; wall < 4; ++wall)
-            m.wall_size[wall] = {1920, 2160};
-    }
-    image.mode_data[0].unit_rect[1][3].w = 959;
-    return image;
-}
 
 void retype(QLineEdit *edit, const QString &text)
 {
@@ -61,10 +41,6 @@ int red_pixels(const WallCoverage &dialog)
     return n;
 }
 
-const char kOverlapQuestion[] = "OutA:DVI-2 overlaps OutA:DVI-1 by 1 x 1080 pixels.\n"
-                                "OutA:DVI-2 leaves a gap of 1 x 1080 pixels at (1919, 0) in "
-                                "wall 1.\nSend anyway?";
-
 } // namespace
 
 class TestCoveragePage : public QObject
@@ -74,29 +50,56 @@ class TestCoveragePage : public QObject
 private slots:
     void cleanup() { m_s.stop(); }
     void map_follows_modes_and_language();
-    void unit_save_question_data();
-    void unit_save_question();
-    void mosaic_assignment_question_data();
-    void mosaic_assignment_question();
+    void questions_before_unit_changes();
 
 private:
-    // On the output page in English, over the network link, showing `mode`.
-    bool open(int mode);
+    // On the output page in English, over the network link, showing `mode`:
+    // mode 0 leaves a one-pixel column open at the right end of OutB:DVI-4,
+    // mode 1 is tiled exactly by eight units of 960 x 1080 (OutA on top).
+    bool open(int mode)
+    {
+        sim::SimImage image = sim::SimImage::factory();
+        image.mosaic_on = 0;
+        image.cur_out_mode = mode;
+        for (sim::SimMode *m : {&image.mode_data[0], &image.mode_data[1]}) {
+            m->out_total_w = 3840;
+            m->out_total_h = 2160;
+            for (int i = 0; i < 8; ++i)
+                m->unit_rect[i / 4][i % 4] = {960 * (i % 4), 1080 * (i / 4), 960, 1080};
+            for (int wall = 0; wall < 4; ++wall)
+                m->wall_size[wall] = {1920, 2160};
+        }
+        image.mode_data[0].unit_rect[1][3].w = 959;
+        if (!m_s.start(false, image) || !m_s.connect_link())
+            return false;
+        auto &ui = m_s.view->form();
+        ui.eradioBtn->click();
+        QTest::mouseClick(ui.outBtn, Qt::LeftButton);
+        m_s.sim->clear_frame_log();
+        return ui.stackedWidget->currentIndex() == TesselView::kPageOutput;
+    }
+    // Types a unit 960 wide at `x` for a port of mode 0 and saves it, answering
+    // any question with `answer`: the questions asked.
+    QStringList save_unit(int card, int port, int x, QMessageBox::StandardButton answer)
+    {
+        auto &ui = m_s.view->form();
+        m_s.sim->clear_frame_log();
+        m_s.view->clicked_out_port_btn(card, port);
+        retype(ui.inwEdit, QStringLiteral("960"));
+        retype(ui.inxEdit, QString::number(x));
+        ModalAnswerer boxes(answer);
+        QTest::mouseClick(ui.pushButton, Qt::LeftButton);
+        return boxes.texts;
+    }
+    // A unit of mode 0 as the records hold it, provided the device holds the same.
+    DevRect unit(int card, int port) const
+    {
+        const sim::SimRect &s = m_s.sim->image().mode_data[0].unit_rect[card][port];
+        const DevRect d = device_data.mode_data[0].unit_rect[card][port];
+        return d == DevRect{s.x, s.y, s.w, s.h} ? d : DevRect{-1, -1, -1, -1};
+    }
     SimSession m_s;
 };
-
-bool TestCoveragePage::open(int mode)
-{
-    sim::SimImage image = gap_image();
-    image.cur_out_mode = mode;
-    if (!m_s.start(false, image) || !m_s.connect_link())
-        return false;
-    auto &ui = m_s.view->form();
-    ui.eradioBtn->click();
-    QTest::mouseClick(ui.outBtn, Qt::LeftButton);
-    m_s.sim->clear_frame_log();
-    return ui.stackedWidget->currentIndex() == TesselView::kPageOutput;
-}
 
 void TestCoveragePage::map_follows_modes_and_language()
 {
@@ -127,8 +130,7 @@ void TestCoveragePage::map_follows_modes_and_language()
     // assignment stored), where half of them lie outside; each of the other
     // walls is one open gap.
     ui.eradioBtn->click();
-    m_s.sim->image().mosaic_on = 1;
-    device_data.mosaic_on = 1;
+    m_s.sim->image().mosaic_on = device_data.mosaic_on = 1;
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);
     const QStringList four = summaries(dialog);
     QCOMPARE(four.size(), 4);
@@ -139,86 +141,60 @@ void TestCoveragePage::map_follows_modes_and_language()
                                      "no overlaps"));
 }
 
-void TestCoveragePage::unit_save_question_data()
+void TestCoveragePage::questions_before_unit_changes()
 {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("card");
-    QTest::addColumn<int>("port");
-    QTest::addColumn<int>("x"); // the width stays 960
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("question");
-    QTest::addColumn<bool>("sent");
+    QVERIFY(open(0));
+    // Closing the gap brings nothing new: no question. Mode 0 is now tiled exactly.
+    QCOMPARE(save_unit(1, 3, 2880, QMessageBox::No), QStringList());
+    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
+    QCOMPARE(unit(1, 3), (DevRect{2880, 1080, 960, 1080}));
 
-    // OutA:DVI-2 one pixel to the left, over DVI-1.
-    QTest::newRow("overlap, No") << 1 << 0 << 1 << 959 << int(QMessageBox::No)
-                                 << QString(kOverlapQuestion) << false;
-    QTest::newRow("overlap, Yes") << 1 << 0 << 1 << 959 << int(QMessageBox::Yes)
-                                  << QString(kOverlapQuestion) << true;
-    // Closing mode 0's gap brings nothing new: no question.
-    QTest::newRow("closing a gap")
-        << 0 << 1 << 3 << 2880 << int(QMessageBox::No) << QString() << true;
-}
+    // OutA:DVI-2 one pixel to the left, over DVI-1: No keeps it, Yes sends it.
+    const QStringList question{"OutA:DVI-2 overlaps OutA:DVI-1 by 1 x 1080 pixels.\n"
+                               "OutA:DVI-2 leaves a gap of 1 x 1080 pixels at (1919, 0) in "
+                               "wall 1.\nSend anyway?"};
+    QCOMPARE(save_unit(0, 1, 959, QMessageBox::No), question);
+    QCOMPARE(m_s.written_commands(), QList<int>());
+    QCOMPARE(unit(0, 1), (DevRect{960, 0, 960, 1080}));
+    QCOMPARE(save_unit(0, 1, 959, QMessageBox::Yes), question);
+    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
+    QCOMPARE(unit(0, 1), (DevRect{959, 0, 960, 1080}));
 
-void TestCoveragePage::unit_save_question()
-{
-    QFETCH(int, mode);
-    QFETCH(int, card);
-    QFETCH(int, port);
-    QFETCH(int, x);
-    QVERIFY(open(mode));
+    // The mosaic editor, opened from the page, asks the same: a new unit at the
+    // wall's origin, given to OutA:DVI-2, covers DVI-1 and leaves most of
+    // DVI-2's place open. Yes sends it with its derived rectangles.
     auto &ui = m_s.view->form();
-    const DevRect before = device_data.mode_data[mode].unit_rect[card][port];
-    m_s.view->clicked_out_port_btn(card, port);
-    retype(ui.inwEdit, QStringLiteral("960"));
-    retype(ui.inxEdit, QString::number(x));
-    QFETCH(int, answer);
-    ModalAnswerer boxes(static_cast<QMessageBox::StandardButton>(answer));
-    QTest::mouseClick(ui.pushButton, Qt::LeftButton);
-
-    QFETCH(QString, question);
-    QCOMPARE(boxes.texts, question.isEmpty() ? QStringList() : QStringList{question});
-    QFETCH(bool, sent);
-    QCOMPARE(m_s.written_commands(), sent ? (QList<int>{162, 149}) : QList<int>());
-    const DevRect expected = sent ? DevRect{x, before.y, 960, 1080} : before;
-    QCOMPARE(device_data.mode_data[mode].unit_rect[card][port], expected);
-    const sim::SimRect &on_device = m_s.sim->image().mode_data[mode].unit_rect[card][port];
-    QCOMPARE((DevRect{on_device.x, on_device.y, on_device.w, on_device.h}), expected);
-}
-
-void TestCoveragePage::mosaic_assignment_question_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::newRow("No") << int(QMessageBox::No);
-    QTest::newRow("Yes") << int(QMessageBox::Yes);
-}
-
-void TestCoveragePage::mosaic_assignment_question()
-{
-    QVERIFY(open(1));
-    m_s.view->form().cradioBtn->click();
-    mosaic &editor = m_s.view->mosaic_dialog();
-    editor.prepare_editor();
-    editor.show();
-    // A new unit at the wall's origin, given to OutA:DVI-2: it covers DVI-1
-    // and leaves DVI-2's place open.
-    editor.create_led_copy(960, 1080);
-    const int id = editor.copy_units().last().id;
-    QFETCH(int, answer);
-    ModalAnswerer boxes(static_cast<QMessageBox::StandardButton>(answer));
-    editor.change_out_2_led_size(0, 1, id);
-
-    QCOMPARE(boxes.titles, QStringList{"提示"});
-    QCOMPARE(boxes.texts,
-             QStringList{"OutA:DVI-2 与 OutA:DVI-1 重叠 960 x 1080 像素。\n"
-                         "OutA:DVI-2 在拼接屏 1 的 (960, 0) 处留下 960 x 1080 像素的空隙。\n"
-                         "仍然发送？"});
-    const bool yes = answer == QMessageBox::Yes;
-    QCOMPARE(m_s.written_commands(), yes ? (QList<int>{162, 149}) : QList<int>());
-    QCOMPARE(editor.copy_units().size(), yes ? 0 : 1);
-    const DevRect expected = yes ? DevRect{0, 0, 960, 1080} : DevRect{960, 0, 960, 1080};
-    QCOMPARE(device_data.mode_data[1].unit_rect[0][1], expected);
-    QCOMPARE(m_s.sim->image().mode_data[1].unit_rect[0][1].x, expected.x);
-    editor.close();
+    ui.cradioBtn->click();
+    mosaic *editor = &m_s.view->mosaic_dialog();
+    when_shown(editor, [this, editor] {
+        const auto close = qScopeGuard([editor] { editor->accept(); });
+        editor->create_led_copy(960, 1080);
+        const int id = editor->copy_units().last().id;
+        for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            m_s.sim->clear_frame_log();
+            ModalAnswerer boxes(answer);
+            editor->change_out_2_led_size(0, 1, id);
+            QCOMPARE(boxes.titles, QStringList{"提示"});
+            QCOMPARE(
+                boxes.texts,
+                QStringList{"OutA:DVI-2 与 OutA:DVI-1 重叠 960 x 1080 像素。\n"
+                            "OutA:DVI-2 在拼接屏 1 的 (960, 0) 处留下 959 x 1080 像素的空隙。\n"
+                            "仍然发送？"});
+            const bool yes = answer == QMessageBox::Yes;
+            QCOMPARE(m_s.written_commands(), yes ? (QList<int>{162, 149}) : QList<int>());
+            QCOMPARE(editor->copy_units().size(), yes ? 0 : 1);
+            QCOMPARE(unit(0, 1), (yes ? DevRect{0, 0, 960, 1080} : DevRect{959, 0, 960, 1080}));
+        }
+        QCOMPARE(m_s.sim->image().mode_data[0].led_in_rect[0][1], (sim::SimRect{0, 0, 960, 1080}));
+    });
+    QTest::mouseClick(ui.btn_fast_splicing, Qt::LeftButton);
+    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
+    // The page re-reads the unit from the device.
+    device_data.mode_data[0].unit_rect[0][1] = DevRect{};
+    QTest::mouseClick(ui.outBtn, Qt::LeftButton);
+    QCOMPARE((QStringList{ui.inxEdit->text(), ui.inyEdit->text(), ui.inwEdit->text(),
+                          ui.inhEdit->text()}),
+             (QStringList{"0", "0", "960", "1080"}));
 }
 
 QTEST_MAIN(TestCoveragePage)
