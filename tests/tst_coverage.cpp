@@ -33,22 +33,21 @@ QString rect(const DevRect &r)
     return QString::asprintf("%d,%d %dx%d", r.x, r.y, r.w, r.h);
 }
 
-// A report in one line: size, "p" and the ports in use, gap pixels and
-// rectangles, overlap pixels / port mask, outside pixels and parts, the first
-// port's pixels.
+// A report in one line: size, ports in use, gap pixels and rectangles, overlap
+// pixels / ports, outside pixels and parts, the first port's pixels.
 QString text(const WallReport &r)
 {
-    QString t = QString::asprintf("%dx%d p", r.size.w, r.size.h);
+    QString ports, gaps, outside;
     for (const CoverageUnit &u : r.units)
-        t += QString::number(u.port);
-    t += QString::asprintf(" gap %lld", r.gap_pixels);
+        ports += QString::number(u.port);
     for (const DevRect &g : r.gaps)
-        t += ' ' + rect(g);
-    t += QString::asprintf(" over %lld/%x out %lld", r.overlap_pixels, r.overlap_ports,
-                           r.outside_pixels);
+        gaps += ' ' + rect(g);
     for (const OutsidePart &o : r.outside)
-        t += ' ' + rect(o.rect);
-    return r.shares.isEmpty() ? t : t + QString::asprintf(" share %lld", r.shares[0].pixels);
+        outside += ' ' + rect(o.rect);
+    return QString::asprintf("%dx%d p%s gap %lld%s over %lld/%x out %lld%s", r.size.w, r.size.h,
+                             qPrintable(ports), r.gap_pixels, qPrintable(gaps), r.overlap_pixels,
+                             r.overlap_ports, r.outside_pixels, qPrintable(outside)) +
+           (r.shares.isEmpty() ? "" : QString::asprintf(" share %lld", r.shares[0].pixels));
 }
 
 } // namespace
@@ -65,8 +64,7 @@ private slots:
             const WallReport r = wall_coverage(WallLayout{{w, h}, units});
             QCOMPARE(text(r), QString(report));
             QCOMPARE(r.shares.value(0).share, share);
-            // Painted once, painted more often (extra coats taken off) and left
-            // open make up the wall.
+            // Painted once, more often (extra coats taken off) and open make up the wall.
             qint64 sum = r.gap_pixels;
             for (const PortShare &s : r.shares)
                 sum += s.pixels;
@@ -81,8 +79,7 @@ private slots:
         // Three ports on the same pixels count once: 100 * 100 * 2 - 50 * 50.
         check(1920, 1080, {{0, {0, 0, 1920, 1080}}, {5, {0, 0, 100, 100}}, {6, {50, 50, 100, 100}}},
               "1920x1080 p056 gap 0 over 17500/61 out 0 share 2073600", 1.0);
-        // A quarter inside: the rest is outside below and to the right, and the
-        // wall is open above and to the left.
+        // A quarter inside: outside below and right, open above and left.
         check(1920, 1080, {{2, {960, 540, 1920, 1080}}},
               "1920x1080 p2 gap 1555200 0,0 1920x540 0,540 960x540 over 0/0 out 1555200 "
               "960,1080 1920x540 1920,540 960x540 share 518400",
@@ -106,13 +103,11 @@ private slots:
     void mode_walls()
     {
         DeviceData d;
-        d.out_card_present[0] = d.out_card_present[1] = 1;
-        d.mosaic_on = 1;
+        d.out_card_present[0] = d.out_card_present[1] = d.mosaic_on = 1;
         ModeData &m = d.mode_data[5];
         m.out_total_w = 3840;
         m.out_total_h = 1080;
-        // Wall w is 1920 + w wide, tiled by ports 2w and 2w + 1 side by side;
-        // the last port's wall index is damaged.
+        // Wall w, 1920 + w wide, tiled by ports 2w and 2w + 1; port 7's wall damaged.
         for (int i = 0; i < 8; ++i) {
             m.wall_size[i / 2] = {1920 + i / 2, 1080};
             m.led_screen[i] = i == 7 ? 9 : i / 2;
@@ -145,11 +140,11 @@ private slots:
         const auto check = [](const QVector<WallLayout> &before, const QVector<WallLayout> &after,
                               const QStringList &expected) {
             QStringList seen;
-            for (const CoverageProblem &p : new_coverage_problems(before, after))
-                seen << QString::asprintf("%s w%d %d/%d ",
-                                          p.kind == CoverageProblem::Gap ? "gap" : "overlap",
-                                          p.wall, p.port_a, p.port_b) +
+            for (const CoverageProblem &p : new_coverage_problems(before, after)) {
+                const char *kind = p.kind == CoverageProblem::Gap ? "gap" : "overlap";
+                seen << QString::asprintf("%s w%d %d/%d ", kind, p.wall, p.port_a, p.port_b) +
                             rect(p.rect);
+            }
             QCOMPARE(seen, expected);
         };
         const Units pair{{0, {0, 0, 1920, 1080}}, {1, {1920, 0, 1920, 1080}}};
