@@ -167,12 +167,10 @@ private slots:
         check(one(pair), one(with(pair, 0, {3840, 0, 1920, 1080})), {"gap w0 0/0 0,0 1920x1080"});
 
         // A port moved to another wall leaves its old place open there.
-        const QVector<WallLayout> two{{{1920, 1080}, {{0, {0, 0, 1920, 1080}}}},
-                                      {{1920, 1080}, {{4, {0, 0, 1920, 1080}}}}};
-        QVector<WallLayout> other = two;
-        other[0].units.clear();
-        other[1].units.append(CoverageUnit{0, {0, 540, 1920, 540}});
-        check(two, other, {"gap w0 0/0 0,0 1920x1080", "overlap w1 0/4 0,540 1920x540"});
+        const CoverageUnit a{0, {0, 0, 1920, 1080}}, b{4, {0, 0, 1920, 1080}};
+        check({{{1920, 1080}, {a}}, {{1920, 1080}, {b}}},
+              {{{1920, 1080}, {}}, {{1920, 1080}, {b, {0, {0, 540, 1920, 540}}}}},
+              {"gap w0 0/0 0,0 1920x1080", "overlap w1 0/4 0,540 1920x540"});
     }
 };
 

@@ -160,7 +160,6 @@ void TestMosaic::single_wall_units()
     QCOMPARE(f.wEdit->text(), QStringLiteral("7000"));
     // 940 x 134; OutA DVI-3 at (3500, 0, 1750, 500) scaled by 940/7000, 134/1000.
     QCOMPARE(m_editor->canvas(0)->geometry(), QRect(5, 5, 940, 134));
-    QCOMPARE(m_editor->port_units().size(), 4);
     QCOMPARE(port_unit(0, 2)->geometry(), QRect(470, 0, 235, 67));
     QCOMPARE(device_data.mode_data[4].mosaic_rects[0][2], (DevRect{470, 0, 235, 67}));
     QCOMPARE(wall_rect(3), (DevRect{3500, 0, 1750, 500}));
@@ -286,7 +285,6 @@ void TestMosaic::four_walls()
     retype(f.hEdit, "3840");
     QTest::mouseClick(f.setButton_size, Qt::LeftButton);
     QCOMPARE(totals, (QList<QList<QVariant>>{{1}}));
-    QCOMPARE(m.wall_size[1].h, 3840);
     QCOMPARE(m_editor->canvas(1)->size(), QSize(275, 550));
     QVERIFY(m_editor->canvas(1)->isVisible());
     QCOMPARE(walls_of_units(), (QList<int>{0, 2, 3, 0, 3, 2, 3}));
@@ -302,7 +300,6 @@ void TestMosaic::four_walls()
     QCOMPARE(port_unit(1, 3)->parentWidget(), m_editor->canvas(1));
     // Top of a 1920 x 3840 wall: every input column, 607.5 rows.
     QCOMPARE(m.led_in_rect[1][3], (DevRect{0, 0, 3840, 607}));
-    QCOMPARE(m_editor->copy_unit_count(), 2);
 
     menu(port_unit(1, 3), "Delete All");
     QCOMPARE(walls_of_units(), (QList<int>{0, 2, 3, 0, 3, 2}));

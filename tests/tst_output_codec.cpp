@@ -15,14 +15,12 @@ namespace {
 DeviceData numbered()
 {
     DeviceData d;
-    for (int c = 0; c < kOutputCardCount; ++c) {
+    for (int i = 0; i < kOutputCardCount * kPortCount; ++i) {
+        const int c = i / kPortCount, p = i % kPortCount, base = 100 * c + 10 * p;
         d.out_light[c] = Adjust{10 + c, 20 + c, 30 + c};
-        for (int p = 0; p < kPortCount; ++p) {
-            const int base = 100 * c + 10 * p;
-            d.mode_data[0].unit_rect[c][p] = DevRect{base + 1, base + 2, base + 3, base + 4};
-            for (int v = 0; v < 9; ++v)
-                d.port_quality[c][p][v] = base + v;
-        }
+        d.mode_data[0].unit_rect[c][p] = DevRect{base + 1, base + 2, base + 3, base + 4};
+        for (int v = 0; v < 9; ++v)
+            d.port_quality[c][p][v] = base + v;
     }
     return d;
 }

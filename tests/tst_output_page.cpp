@@ -29,15 +29,6 @@ int led_screen_in_file(const char *key)
     return QSettings(tessel_settings_path(), QSettings::IniFormat).value(key, -1).toInt();
 }
 
-// The look of a group button: the chosen one yellow, the others grey.
-QString group_look(bool chosen)
-{
-    return QStringLiteral("QPushButton{background-color:%1;border-style:outset;border-width:2px;"
-                          "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;"
-                          "color:rgb(0, 0, 0);}")
-        .arg(chosen ? "rgb(255, 223, 58)" : "rgb(189, 189, 189)");
-}
-
 } // namespace
 
 class TestOutputPage : public QObject
@@ -48,7 +39,6 @@ private slots:
     void cleanup() { m_s.stop(); }
     void page();
     void resolution_change();
-    void port_rectangles_and_mode_copy();
 
 private:
     // Connected over the serial link, on the output page.
@@ -59,10 +49,18 @@ private:
         QTest::mouseClick(m_s.view->form().outBtn, Qt::LeftButton);
         return m_s.view->form().stackedWidget->currentIndex() == TesselView::kPageOutput;
     }
+    // Clicks the buttons in turn: the commands the device was sent meanwhile.
+    QList<int> click(std::initializer_list<QWidget *> buttons)
+    {
+        m_s.sim->clear_frame_log();
+        for (QWidget *b : buttons)
+            QTest::mouseClick(b, Qt::LeftButton);
+        return m_s.written_commands();
+    }
     SimSession m_s;
 };
 
-// Picture values, lists and bounds, walls and unit screens.
+// Picture values, lists and bounds, port rectangles, mode copy, walls and units.
 void TestOutputPage::page()
 {
     QVERIFY(open());
@@ -78,41 +76,40 @@ void TestOutputPage::page()
     f.inBLDSlider_R->setValue(40);
     f.inBspinLDBox_B->setValue(61);
     f.CTSlider->setValue(200);
-    QCOMPARE(QVector<int>({f.inBspinLDBox_RGB->value(), f.inBspinLDBox_G->value(),
-                           f.inBspinCTBox_B->value(), f.inBspinLDBox_R->value()}),
-             QVector<int>({90, 90, 200, 40}));
+    QCOMPARE(QList<int>({f.inBspinLDBox_RGB->value(), f.inBspinLDBox_G->value(),
+                         f.inBspinCTBox_B->value(), f.inBspinLDBox_R->value()}),
+             QList<int>({90, 90, 200, 40}));
     f.spinColorBox->setValue(7);
     f.inBspinColorBox->setValue(18);
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(f.btn_Color_set, Qt::LeftButton);
-    QTest::mouseClick(f.btn_LD_set, Qt::LeftButton);
-    QTest::mouseClick(f.btn_set_ld, Qt::LeftButton); // the card-wide Save of Brightness
-    QCOMPARE(m_s.written_commands(), (QList<int>{27, 25, 26}));
+    // The last is the card-wide Save of Brightness.
+    QCOMPARE(click({f.btn_Color_set, f.btn_LD_set, f.btn_set_ld}), (QList<int>{27, 25, 26}));
     // Records: gray all, red, blue, green; brightness green; colour; card values.
     const int32_t *v = s.port_quality[1][2];
-    QCOMPARE(QVector<int>({v[0], v[1], v[2], v[3], v[7], v[8], s.out_light[1].contrast,
-                           s.out_light[1].colour}),
-             QVector<int>({90, 40, 61, 90, 200, 18, 200, 7}));
+    QCOMPARE(QList<int>({v[0], v[1], v[2], v[3], v[7], v[8], s.out_light[1].contrast,
+                         s.out_light[1].colour}),
+             QList<int>({90, 40, 61, 90, 200, 18, 200, 7}));
     QCOMPARE(s.port_quality[1][1][8], device_data.port_quality[1][1][8]); // other ports kept
 
     // Both cards' brightness: a frame each; code 60 reloads the records, values stay.
     light &both = m_s.view->light_dialog();
     both.prepare();
     both.form().LDSlider->setValue(128);
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(both.form().btn_set, Qt::LeftButton);
-    QCOMPARE(m_s.written_commands(), (QList<int>{26, 26}));
-    QCOMPARE(
-        QVector<int>({s.out_light[0].contrast, s.port_quality[0][3][5], s.out_light[1].contrast,
-                      s.port_quality[1][3][5], device_data.port_quality[1][3][6]}),
-        QVector<int>(5, 128));
+    QCOMPARE(click({both.form().btn_set}), (QList<int>{26, 26}));
+    QCOMPARE(QList<int>({s.out_light[0].contrast, s.port_quality[0][3][5], s.out_light[1].contrast,
+                         s.port_quality[1][3][5], device_data.port_quality[1][3][6]}),
+             QList<int>({128, 128, 128, 128, 128}));
     QCOMPARE(device_data.mode_data[0].win_layers.size(), 4);
 
     // The demo device: code 6, mode 2, OutB DVI-3.
     QCOMPARE(ui.formatBox->currentText(), QStringLiteral("1920x1080@60Hz"));
+    // The chosen button of a group yellow, the others grey.
+    const QString look(
+        "QPushButton{background-color:rgb(%1);border-style:outset;border-width:2px;"
+        "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}");
     for (QPushButton *b : {ui.m2Btn_out, ui.btn_outB_dvi3, ui.m0Btn_out, ui.btn_outA_dvi3}) {
         const bool chosen = b == ui.m2Btn_out || b == ui.btn_outB_dvi3;
-        QVERIFY2(b->styleSheet().startsWith(group_look(chosen)), qPrintable(b->objectName()));
+        const QString expected = look.arg(chosen ? "255, 223, 58" : "189, 189, 189");
+        QVERIFY2(b->styleSheet().startsWith(expected), qPrintable(b->objectName()));
     }
     device_data.full_format_list = 0;
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);
@@ -152,6 +149,44 @@ void TestOutputPage::page()
     emit ui.formatBox->activated(0);
     QVERIFY(!ui.RowEdit->isEnabled() && !ui.ColumnEdit->isEnabled() && !ui.hzBox->isEnabled());
 
+    // Port rectangles: the input x is bounded by the width typed before it.
+    fill({{ui.inputEdit_x, "0"}, {ui.inputEdit_w, "3000"}, {ui.inputEdit_x, "900"}});
+    QCOMPARE(ui.inputEdit_x->text(), QStringLiteral("90")); // at most 3840 - 3000
+    const Typed typed = {{ui.inputEdit_x, "840"},  {ui.inputEdit_y, "100"},
+                         {ui.inputEdit_h, "2000"}, {ui.outputEdit_x, "0"},
+                         {ui.outputEdit_y, "0"},   {ui.outputEdit_w, "1920"},
+                         {ui.outputEdit_h, "1080"}};
+    fill(typed);
+    QCOMPARE(click({ui.pushBtn_set}), QList<int>{21});
+    // Read back from the device through another mode.
+    QTest::mouseClick(ui.m0Btn_out, Qt::LeftButton);
+    QCOMPARE(s.cur_out_mode, 0);
+    QVERIFY(ui.inputEdit_w->text() != QStringLiteral("3000"));
+    device_data.mode_data[2] = ModeData(); // nothing left over in the records
+    QTest::mouseClick(ui.m2Btn_out, Qt::LeftButton);
+    for (const auto &t : typed + Typed{{ui.inputEdit_w, "3000"}})
+        QCOMPARE(t.first->text(), QString::fromLatin1(t.second));
+
+    // Copying the mode copies the device's rectangles and the file's walls.
+    device_data.mode_data[2].led_screen[6] = 3;
+    m_s.view->store_led_screen(2, 6);
+    copymode &copy = m_s.view->output_copy_dialog();
+    QTimer::singleShot(0, &copy, [&copy] {
+        QCOMPARE(copy.form().comboBox->currentIndex(), 2);
+        QTest::mouseClick(copy.form().btn_m7, Qt::LeftButton);
+        QTest::mouseClick(copy.form().pushButton, Qt::LeftButton);
+        copy.close();
+    });
+    click({ui.copyBtn_out, ui.m7Btn_out});
+    QCOMPARE(ui.inputEdit_w->text(), QStringLiteral("3000"));
+    QCOMPARE(led_screen_in_file("M7/LED6Screen"), 3);
+
+    // A width below 8 is not sent.
+    fill({{ui.outputEdit_w, "5"}});
+    QCOMPARE(click({ui.pushBtn_set}), QList<int>());
+    QCOMPARE(m_s.view->focusWidget(), ui.outputEdit_w);
+    QTest::mouseClick(ui.m2Btn_out, Qt::LeftButton);
+
     const sim::SimMode &m = m_s.sim->image().mode_data[2];
     // Four walls: the selector shows each wall's size; Save sends the chosen wall's.
     ui.comboBo_select->setCurrentIndex(2);
@@ -159,15 +194,13 @@ void TestOutputPage::page()
     QCOMPARE(ui.wEdit->text().toInt(), m.wall_size[2].w);
     fill({{ui.wEdit, "3840"}, {ui.hEdit, "1080"}});
     QTest::mouseClick(ui.setButton_size, Qt::LeftButton);
-    QCOMPARE(QVector<int>({m.wall_size[2].w, m.wall_size[2].h}), QVector<int>({3840, 1080}));
+    QCOMPARE(QList<int>({m.wall_size[2].w, m.wall_size[2].h}), QList<int>({3840, 1080}));
 
     // A unit screen in that wall: all unit rectangles, then the port's derived ones.
     QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
     fill({{ui.inwEdit, "1920"}, {ui.inhEdit, "1080"}, {ui.inxEdit, "1920"}, {ui.inyEdit, "0"}});
-    m_s.sim->clear_frame_log();
     ModalAnswerer send_anyway(QMessageBox::Yes); // the unit now overlaps OutB:DVI-2
-    QTest::mouseClick(ui.pushButton, Qt::LeftButton);
-    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
+    QCOMPARE(click({ui.pushButton}), (QList<int>{162, 149}));
     QCOMPARE(
         (QList<sim::SimRect>{m.unit_rect[0][1], m.led_in_rect[0][1], m.led_out_rect[0][1]}),
         (QList<sim::SimRect>{{1920, 0, 1920, 1080}, {1920, 0, 1920, 2160}, {0, 0, 1920, 1080}}));
@@ -181,14 +214,11 @@ void TestOutputPage::page()
     device_data.mode_data[2].wall_size[0] = {1920, 1080};
     device_data.mode_data[2].unit_rect[0][0] = {0, 0, 1920, 1080};
     emit ui.comboBo_select->activated(0);
-    QTest::mouseClick(ui.btn_outA_dvi1, Qt::LeftButton);
-    QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
+    click({ui.btn_outA_dvi1, ui.btn_outA_dvi2});
     QVERIFY(!ui.inxEdit->hasAcceptableInput());
     ui.comboBo_select->setCurrentIndex(2);
     emit ui.comboBo_select->activated(2);
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(ui.pushButton, Qt::LeftButton);
-    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
+    QCOMPARE(click({ui.pushButton}), (QList<int>{162, 149}));
 
     // One wall: no selector; Save sends the totals.
     m_s.sim->image().mosaic_on = device_data.mosaic_on = 0;
@@ -196,7 +226,7 @@ void TestOutputPage::page()
     QVERIFY(!ui.comboBo_select->isEnabled());
     fill({{ui.wEdit, "7680"}});
     QTest::mouseClick(ui.setButton_size, Qt::LeftButton);
-    QCOMPARE(QVector<int>({m.out_total_w, m.wall_size[0].w}), QVector<int>({7680, 1922}));
+    QCOMPARE(QList<int>({m.out_total_w, m.wall_size[0].w}), QList<int>({7680, 1922}));
 }
 
 // A preset over serial, a custom size over the network: No sends nothing, Yes
@@ -222,18 +252,16 @@ void TestOutputPage::resolution_change()
         } else {
             ui.formatBox->setCurrentIndex(9); // "1920x1080@50Hz", code 20
         }
-        m_s.sim->clear_frame_log();
         ModalAnswerer boxes(QMessageBox::No);
-        QTest::mouseClick(ui.btn_dpi, Qt::LeftButton);
-        QVERIFY(m_s.sim->frame_log().isEmpty());
+        QCOMPARE(click({ui.btn_dpi}), QList<int>());
         boxes.answer = QMessageBox::Yes;
-        QTest::mouseClick(ui.btn_dpi, Qt::LeftButton);
+        const QList<int> sent = click({ui.btn_dpi});
         QCOMPARE(boxes.texts,
                  (QStringList{"是否切换分辨率?", "是否切换分辨率?", "请重启设备！！"}));
         QCOMPARE(device_data.serial_open + device_data.net_open, 0);
         QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
         // The reply engine follows the custom size (158) with the preset command (159).
-        QCOMPARE(m_s.written_commands(), (custom ? QList<int>{158, 159} : QList<int>{159}));
+        QCOMPARE(sent, (custom ? QList<int>{158, 159} : QList<int>{159}));
         QCOMPARE((QList<int>{s.out_format, s.out_rate_60hz}),
                  custom ? (QList<int>{9, 1}) : (QList<int>{20, 0}));
         if (custom)
@@ -242,54 +270,6 @@ void TestOutputPage::resolution_change()
     };
     check(false);
     check(true);
-}
-
-void TestOutputPage::port_rectangles_and_mode_copy()
-{
-    QVERIFY(open());
-    auto &ui = m_s.view->form();
-    const sim::SimImage &s = m_s.sim->image();
-    // Port rectangles: the input x is bounded by the width typed before it.
-    fill({{ui.inputEdit_x, "0"}, {ui.inputEdit_w, "3000"}, {ui.inputEdit_x, "900"}});
-    QCOMPARE(ui.inputEdit_x->text(), QStringLiteral("90")); // at most 3840 - 3000
-    const Typed typed = {{ui.inputEdit_x, "840"},  {ui.inputEdit_y, "100"},
-                         {ui.inputEdit_h, "2000"}, {ui.outputEdit_x, "0"},
-                         {ui.outputEdit_y, "0"},   {ui.outputEdit_w, "1920"},
-                         {ui.outputEdit_h, "1080"}};
-    fill(typed);
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(ui.pushBtn_set, Qt::LeftButton);
-    QCOMPARE(m_s.written_commands(), QList<int>{21});
-    // Read back from the device through another mode.
-    QTest::mouseClick(ui.m0Btn_out, Qt::LeftButton);
-    QCOMPARE(s.cur_out_mode, 0);
-    QVERIFY(ui.inputEdit_w->text() != QStringLiteral("3000"));
-    device_data.mode_data[2] = ModeData(); // nothing left over in the records
-    QTest::mouseClick(ui.m2Btn_out, Qt::LeftButton);
-    for (const auto &t : typed + Typed{{ui.inputEdit_w, "3000"}})
-        QCOMPARE(t.first->text(), QString::fromLatin1(t.second));
-
-    // Copying the mode copies the device's rectangles and the file's walls.
-    device_data.mode_data[2].led_screen[6] = 3;
-    m_s.view->store_led_screen(2, 6);
-    copymode &copy = m_s.view->output_copy_dialog();
-    QTimer::singleShot(0, &copy, [&copy] {
-        QCOMPARE(copy.form().comboBox->currentIndex(), 2);
-        QTest::mouseClick(copy.form().btn_m7, Qt::LeftButton);
-        QTest::mouseClick(copy.form().pushButton, Qt::LeftButton);
-        copy.close();
-    });
-    QTest::mouseClick(ui.copyBtn_out, Qt::LeftButton);
-    QTest::mouseClick(ui.m7Btn_out, Qt::LeftButton);
-    QCOMPARE(ui.inputEdit_w->text(), QStringLiteral("3000"));
-    QCOMPARE(led_screen_in_file("M7/LED6Screen"), 3);
-
-    // A width below 8 is not sent.
-    m_s.sim->clear_frame_log();
-    fill({{ui.outputEdit_w, "5"}});
-    QTest::mouseClick(ui.pushBtn_set, Qt::LeftButton);
-    QVERIFY(m_s.sim->frame_log().isEmpty());
-    QCOMPARE(m_s.view->focusWidget(), ui.outputEdit_w);
 }
 
 QTEST_MAIN(TestOutputPage)
