@@ -1,5 +1,4 @@
-// Wall coverage from tables of walls: gaps, overlaps, parts outside the wall
-// and shares, the walls of a mode, and the problems a change brings.
+// Wall coverage: gaps, overlaps, outside parts, shares, mode walls, new problems.
 
 #include <QtTest>
 
@@ -10,8 +9,7 @@ using Units = QVector<CoverageUnit>;
 
 namespace {
 
-// Eight units of 960 x 1080 tiling 3840 x 2160, OutA on the top row; port
-// numbers are card * 4 + port (0 = OutA:DVI-1, 7 = OutB:DVI-4).
+// 960 x 1080 units tiling 3840 x 2160, OutA on top; port = card * 4 + DVI index.
 Units tiled()
 {
     Units units;
@@ -59,7 +57,6 @@ class TestCoverage : public QObject
 private slots:
     void wall()
     {
-        // The report of a wall of w x h with `units`, and the first port's share.
         const auto check = [](int w, int h, const Units &units, const char *report, double share) {
             const WallReport r = wall_coverage(WallLayout{{w, h}, units});
             QCOMPARE(text(r), QString(report));
@@ -152,7 +149,6 @@ private slots:
         const auto moved = [&](DevRect rect) { return one(with(pair, 1, rect)); };
 
         check(one(pair), one(pair), {});
-        // A shift opens a gap and an overlap.
         check(one(pair), moved({1919, 0, 1920, 1080}),
               {"overlap w0 0/1 1919,0 1x1080", "gap w0 0/0 3839,0 1x1080"});
         // A smaller old overlap is no news, a growing one is; so is a narrower old gap.
@@ -160,8 +156,8 @@ private slots:
         check(moved({1919, 0, 1921, 1080}), moved({1918, 0, 1922, 1080}),
               {"overlap w0 0/1 1918,0 2x1080"});
         check(moved({1922, 0, 1918, 1080}), moved({1921, 0, 1919, 1080}), {});
-        // A port used for the first time.
-        check(moved({}), moved({1000, 0, 1920, 1080}), {"overlap w0 0/1 1000,0 920x1080"});
+        check(moved({}), moved({1000, 0, 1920, 1080}),
+              {"overlap w0 0/1 1000,0 920x1080"}); // new port
         // A unit set to size 0, or moved outside the wall (which is no overlap).
         check(one(pair), one(with(pair, 0, {0, 0, 0, 1080})), {"gap w0 0/0 0,0 1920x1080"});
         check(one(pair), one(with(pair, 0, {3840, 0, 1920, 1080})), {"gap w0 0/0 0,0 1920x1080"});

@@ -1,5 +1,4 @@
-// The coverage map and the question before a unit change, against the simulated
-// device: summaries, modes, language, and what Yes and No let through.
+// The coverage map and the question before a unit change, on the simulated device.
 
 #include <QLabel>
 #include <QtTest>
@@ -43,30 +42,6 @@ private slots:
     void map_and_questions();
 
 private:
-    // On the output page in English over the network, showing mode 0, which leaves
-    // a column open at the end of OutB:DVI-4; eight 960 x 1080 units tile mode 1.
-    bool open()
-    {
-        sim::SimImage image = sim::SimImage::factory();
-        image.mosaic_on = 0;
-        image.cur_out_mode = 0;
-        for (sim::SimMode *m : {&image.mode_data[0], &image.mode_data[1]}) {
-            m->out_total_w = 3840;
-            m->out_total_h = 2160;
-            for (int i = 0; i < 8; ++i)
-                m->unit_rect[i / 4][i % 4] = {960 * (i % 4), 1080 * (i / 4), 960, 1080};
-            for (int wall = 0; wall < 4; ++wall)
-                m->wall_size[wall] = {1920, 2160};
-        }
-        image.mode_data[0].unit_rect[1][3].w = 959;
-        if (!m_s.start(false, image) || !m_s.connect_link())
-            return false;
-        auto &ui = m_s.view->form();
-        ui.eradioBtn->click();
-        QTest::mouseClick(ui.outBtn, Qt::LeftButton);
-        m_s.sim->clear_frame_log();
-        return ui.stackedWidget->currentIndex() == TesselView::kPageOutput;
-    }
     // Saves a unit 960 wide at `x` for a port, answering `answer`: the questions.
     QStringList save_unit(int card, int port, int x, QMessageBox::StandardButton answer)
     {
@@ -93,8 +68,24 @@ private:
 
 void TestCoveragePage::map_and_questions()
 {
-    QVERIFY(open());
+    // 960 x 1080 units tile mode 1; mode 0 leaves a column open after OutB:DVI-4.
+    sim::SimImage image = sim::SimImage::factory();
+    image.mosaic_on = image.cur_out_mode = 0;
+    for (sim::SimMode *m : {&image.mode_data[0], &image.mode_data[1]}) {
+        m->out_total_w = 3840;
+        m->out_total_h = 2160;
+        for (int i = 0; i < 8; ++i)
+            m->unit_rect[i / 4][i % 4] = {960 * (i % 4), 1080 * (i / 4), 960, 1080};
+        for (int wall = 0; wall < 4; ++wall)
+            m->wall_size[wall] = {1920, 2160};
+    }
+    image.mode_data[0].unit_rect[1][3].w = 959;
+    QVERIFY(m_s.start(false, image) && m_s.connect_link());
     auto &ui = m_s.view->form();
+    ui.eradioBtn->click();
+    QTest::mouseClick(ui.outBtn, Qt::LeftButton);
+    QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageOutput));
+    m_s.sim->clear_frame_log();
     WallCoverage &dialog = m_s.view->coverage_dialog();
     QCOMPARE(ui.coverageBtn->text(), QStringLiteral("Coverage"));
     QTest::mouseClick(ui.coverageBtn, Qt::LeftButton);

@@ -1,8 +1,6 @@
-// The fast mosaic editor: canvas and unit sizes, drags against the canvas edges,
-// assignment to ports, menus, trims, deletes and wall totals.
+// The fast mosaic editor: sizes, drags to the canvas edges, ports, menus, walls.
 
-// Mouse events through the window system: drags keep their button and grab.
-#define QTEST_QPA_MOUSE_HANDLING
+#define QTEST_QPA_MOUSE_HANDLING // through the window system: drags keep button and grab
 #include <QtTest>
 
 #include <QMenu>
@@ -18,12 +16,6 @@
 #include "support/when_shown.h"
 
 namespace {
-
-DevRect wall_rect(int id)
-{
-    const MosaicUnit *u = codec::find_unit(device_data.unit_list, id);
-    return u ? u->wall_rect : DevRect{-1, -1, -1, -1};
-}
 
 // An item's menu entries, submenu entries as "title>entry"; triggers `entry`.
 template <typename Item> QStringList menu(Item *item, const QString &entry = {})
@@ -44,10 +36,12 @@ template <typename Item> QStringList menu(Item *item, const QString &entry = {})
     return seen;
 }
 
-void retype(QLineEdit *edit, const QString &text)
+void retype(const QList<QPair<QLineEdit *, QString>> &typed)
 {
-    edit->clear();
-    QTest::keyClicks(edit, text);
+    for (const auto &t : typed) {
+        t.first->clear();
+        QTest::keyClicks(t.first, t.second);
+    }
 }
 
 // "New" on a canvas or unit, answered with w x h typed into the size dialog.
@@ -58,8 +52,7 @@ winClass *new_copy_unit(mosaic &editor, Item *on, int w, int h, QString *proposa
     when_shown(&editor.size_dialog(), [=, &d] {
         if (proposal)
             *proposal = d.lineEdit_w->text() + "x" + d.lineEdit_h->text();
-        retype(d.lineEdit_w, QString::number(w));
-        retype(d.lineEdit_h, QString::number(h));
+        retype({{d.lineEdit_w, QString::number(w)}, {d.lineEdit_h, QString::number(h)}});
         QTest::mouseClick(d.pushButton_save, Qt::LeftButton);
     });
     menu(on, "New");
@@ -151,7 +144,6 @@ void TestMosaic::sizes()
     QCOMPARE(codec::wall_position(0, 0, 0, 0, 100), 0);
 }
 
-// One wall, only OutA fitted: placing, new copy units, menus, deletes, trims.
 void TestMosaic::single_wall_units()
 {
     device_data.out_card_present[1] = 0;
@@ -162,17 +154,18 @@ void TestMosaic::single_wall_units()
     QCOMPARE(m_editor->canvas(0)->geometry(), QRect(5, 5, 940, 134));
     QCOMPARE(port_unit(0, 2)->geometry(), QRect(470, 0, 235, 67));
     QCOMPARE(device_data.mode_data[4].mosaic_rects[0][2], (DevRect{470, 0, 235, 67}));
-    QCOMPARE(wall_rect(3), (DevRect{3500, 0, 1750, 500}));
+    QCOMPARE(codec::find_unit(device_data.unit_list, 3)->wall_rect, (DevRect{3500, 0, 1750, 500}));
 
     // Typing 19999 leaves 199: digits past the proposed 1920 are refused.
     QString proposal;
     winClass *unit = new_copy_unit(*m_editor, m_editor->canvas(0), 19999, 600, &proposal);
     QVERIFY(unit);
     QCOMPARE(proposal, QStringLiteral("1920x1000"));
-    QCOMPARE(wall_rect(unit->id()), (DevRect{0, 0, 199, 600}));
+    QCOMPARE(codec::find_unit(device_data.unit_list, unit->id())->wall_rect,
+             (DevRect{0, 0, 199, 600}));
     QCOMPARE(unit->geometry(), QRect(0, 0, 26, 80));
-    QVERIFY(new_copy_unit(*m_editor, port_unit(0, 3), 100, 100));
-    QCOMPARE(m_editor->copy_units().last().item->caption(), QStringLiteral("OutX :DVI-X--2"));
+    QCOMPARE(new_copy_unit(*m_editor, port_unit(0, 3), 100, 100)->caption(),
+             QStringLiteral("OutX :DVI-X--2"));
     const QString a = "Output card: OutA", p = a + ">Output port: DVI-";
     QCOMPARE(menu(unit), (QStringList{"New", a, p + "1", p + "2", p + "3", p + "4", "Delete"}));
 
@@ -192,8 +185,7 @@ void TestMosaic::single_wall_units()
     when_shown(&m_editor->trim_dialog(), [&shown, &t] {
         shown << t.lineEdit_port->text() << t.lineEdit_x->text();
         // A wider unit leaves less room: x may reach 7000 - 1900 only.
-        retype(t.lineEdit_w, "1900");
-        retype(t.lineEdit_x, "51009");
+        retype({{t.lineEdit_w, "1900"}, {t.lineEdit_x, "51009"}});
         shown << t.lineEdit_x->text();
         QTest::mouseClick(t.pushButton, Qt::LeftButton);
     });
@@ -205,8 +197,8 @@ void TestMosaic::single_wall_units()
     QCOMPARE(port_unit(0, 1)->geometry(), QRect(684, 0, 255, 67));
 }
 
-// A unit of `size` dragged by `move` from `grip` lands at `pos` (wall rectangle
-// `wall`); given to OutA DVI-2 it takes `in` of the input frame.
+// A unit of `size` dragged by `move` from `grip` lands at `pos`, covering `wall`;
+// given to OutA DVI-2 it takes `in` of the input frame.
 void TestMosaic::drag_and_assign()
 {
     const auto check = [this](QSize size, QPoint grip, QPoint move, QPoint pos, DevRect wall,
@@ -221,7 +213,7 @@ void TestMosaic::drag_and_assign()
         QTest::mouseMove(canvas, grip + move);
         QTest::mouseRelease(canvas, Qt::LeftButton, {}, grip + move);
         QCOMPARE(raised.count(), 2);
-        QCOMPARE(wall_rect(unit->id()), wall);
+        QCOMPARE(codec::find_unit(device_data.unit_list, unit->id())->wall_rect, wall);
         QTest::mouseMove(canvas, grip); // the button is up: no more moving
         QCOMPARE(unit->pos(), pos);
 
@@ -242,10 +234,9 @@ void TestMosaic::drag_and_assign()
         QTRY_VERIFY(!unit);
     };
     // At the right edge; plain scaling would give x 5101 and input width 1042.
-    check({1900, 1000}, {100, 60}, {800, 0}, {685, 0}, {5100, 0, 1900, 1000},
-          {2797, 0, 1043, 2160});
-    check({1900, 1000}, {100, 60}, {684, 0}, {684, 0}, {5093, 0, 1900, 1000},
-          {2793, 0, 1042, 2160});
+    const QSize big(1900, 1000);
+    check(big, {100, 60}, {800, 0}, {685, 0}, {5100, 0, 1900, 1000}, {2797, 0, 1043, 2160});
+    check(big, {100, 60}, {684, 0}, {684, 0}, {5093, 0, 1900, 1000}, {2793, 0, 1042, 2160});
     // Held inside the canvas: at the left edge, and at the bottom where the edge snaps.
     check({1000, 500}, {60, 30}, {-100, 500}, {0, 67}, {0, 500, 1000, 500}, {0, 1080, 548, 1080});
     // At the bottom: wall y 1000 - 333, not 671; input height 2160 - 1440, not 719.
@@ -254,7 +245,6 @@ void TestMosaic::drag_and_assign()
     check({1000, 500}, {2, 30}, {300, 0}, {0, 0}, {0, 0, 1000, 500}, {0, 0, 548, 1080});
 }
 
-// Four walls: canvases, choosing and saving a wall, a port moved, "Delete All".
 void TestMosaic::four_walls()
 {
     device_data.mosaic_on = 1;
@@ -274,15 +264,13 @@ void TestMosaic::four_walls()
     QCOMPARE(walls_of_units(), (QList<int>{0, 1, 2, 3, 0, 3, 2, 3}));
     QVERIFY(new_copy_unit(*m_editor, m_editor->canvas(0), 500, 500));
 
-    f.comboBo_select->setFocus();
     QTest::keyClick(f.comboBo_select, Qt::Key_Down);
-    QCOMPARE(f.label_panel->text(), QStringLiteral("LED Wall 2"));
-    QCOMPARE(f.wEdit->text(), QStringLiteral("7680"));
+    QCOMPARE((QStringList{f.label_panel->text(), f.wEdit->text()}),
+             (QStringList{"LED Wall 2", "7680"}));
     QVERIFY(m_editor->canvas(1)->isVisible() && !m_editor->canvas(0)->isVisible());
     // Saving its totals rebuilds its canvas and drops its units.
     QSignalSpy totals(m_editor.get(), &mosaic::total_size_signal);
-    retype(f.wEdit, "1920");
-    retype(f.hEdit, "3840");
+    retype({{f.wEdit, "1920"}, {f.hEdit, "3840"}});
     QTest::mouseClick(f.setButton_size, Qt::LeftButton);
     QCOMPARE(totals, (QList<QList<QVariant>>{{1}}));
     QCOMPARE(m_editor->canvas(1)->size(), QSize(275, 550));

@@ -1,5 +1,4 @@
-// The output page against the simulated device: lists, resolution change, port
-// rectangles, walls and unit screens, wall assignments, picture values.
+// The output page against the simulated device, on both links.
 
 #include <QSettings>
 #include <QtTest>
@@ -41,14 +40,6 @@ private slots:
     void resolution_change();
 
 private:
-    // Connected over the serial link, on the output page.
-    bool open()
-    {
-        if (!m_s.start(true) || !m_s.connect_link())
-            return false;
-        QTest::mouseClick(m_s.view->form().outBtn, Qt::LeftButton);
-        return m_s.view->form().stackedWidget->currentIndex() == TesselView::kPageOutput;
-    }
     // Clicks the buttons in turn: the commands the device was sent meanwhile.
     QList<int> click(std::initializer_list<QWidget *> buttons)
     {
@@ -60,15 +51,14 @@ private:
     SimSession m_s;
 };
 
-// Picture values, lists and bounds, port rectangles, mode copy, walls and units.
 void TestOutputPage::page()
 {
-    QVERIFY(open());
+    QVERIFY(m_s.start(true) && m_s.connect_link()); // the demo over the serial link
     auto &ui = m_s.view->form();
+    QTest::mouseClick(ui.outBtn, Qt::LeftButton);
     const sim::SimImage &s = m_s.sim->image();
-    ImageQuality &dialog = m_s.view->image_quality_dialog();
-    dialog.prepare(); // for OutB DVI-3, the demo's port
-    auto &f = dialog.form();
+    m_s.view->image_quality_dialog().prepare(); // for OutB DVI-3, the demo's port
+    auto &f = m_s.view->image_quality_dialog().form();
     QVERIFY(f.radioBtn_dvi3->isChecked());
     QCOMPARE(f.inBspinLDBox_G->value(), s.port_quality[1][2][3]); // gray green: value 3
     // RGB drives red, green, blue, which move alone; a card value drives its quantity.
@@ -127,14 +117,13 @@ void TestOutputPage::page()
         QCOMPARE(ui.formatBox->currentText(), QStringLiteral("1920x1080@50Hz"));
     }
     ui.eradioBtn->click();
-    QCOMPARE(ui.formatBox->itemText(2), QStringLiteral("Custom Resolution"));
-    QCOMPARE(ui.comboBo_select->itemText(3), QStringLiteral("LED Wall 4"));
-    QCOMPARE(ui.Input_lable->text(), QStringLiteral("Input capture size: OutB:DVI-3"));
+    QCOMPARE((QStringList{ui.formatBox->itemText(2), ui.comboBo_select->itemText(3),
+                          ui.Input_lable->text()}),
+             (QStringList{"Custom Resolution", "LED Wall 4", "Input capture size: OutB:DVI-3"}));
 
     emit ui.formatBox->activated(2);
     QVERIFY(ui.RowEdit->isEnabled() && ui.ColumnEdit->isEnabled() && ui.hzBox->isEnabled());
-    // {height, 60 Hz, width typed, width kept}: 2 475 000 pixels at 60 Hz,
-    // 2 970 000 at 50 Hz; without a height only the plain range holds.
+    // {height, 60 Hz, width typed, kept}: at most 2 475 000 pixels (2 970 000 at 50 Hz).
     const char *cases[][4] = {{"", "1", "21601", "2160"},
                               {"1920", "1", "1290", "129"},
                               {"1920", "1", "1289", "1289"},
@@ -149,7 +138,6 @@ void TestOutputPage::page()
     emit ui.formatBox->activated(0);
     QVERIFY(!ui.RowEdit->isEnabled() && !ui.ColumnEdit->isEnabled() && !ui.hzBox->isEnabled());
 
-    // Port rectangles: the input x is bounded by the width typed before it.
     fill({{ui.inputEdit_x, "0"}, {ui.inputEdit_w, "3000"}, {ui.inputEdit_x, "900"}});
     QCOMPARE(ui.inputEdit_x->text(), QStringLiteral("90")); // at most 3840 - 3000
     const Typed typed = {{ui.inputEdit_x, "840"},  {ui.inputEdit_y, "100"},
@@ -229,8 +217,8 @@ void TestOutputPage::page()
     QCOMPARE(QList<int>({m.out_total_w, m.wall_size[0].w}), QList<int>({7680, 1922}));
 }
 
-// A preset over serial, a custom size over the network: No sends nothing, Yes
-// sends and disconnects, and the file's wall assignments reset.
+// Preset over serial, custom over the network: No sends nothing, Yes sends,
+// disconnects and resets the file's wall assignments.
 void TestOutputPage::resolution_change()
 {
     const auto check = [this](bool custom) {
@@ -262,10 +250,9 @@ void TestOutputPage::resolution_change()
         QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
         // The reply engine follows the custom size (158) with the preset command (159).
         QCOMPARE(sent, (custom ? QList<int>{158, 159} : QList<int>{159}));
-        QCOMPARE((QList<int>{s.out_format, s.out_rate_60hz}),
-                 custom ? (QList<int>{9, 1}) : (QList<int>{20, 0}));
-        if (custom)
-            QCOMPARE((QList<int>{s.custom_res_w, s.custom_res_h}), (QList<int>{2048, 1152}));
+        const QList<int> format{s.out_format, s.out_rate_60hz, s.custom_res_w, s.custom_res_h};
+        QCOMPARE(format.mid(0, custom ? 4 : 2),
+                 custom ? QList<int>({9, 1, 2048, 1152}) : QList<int>({20, 0}));
         QCOMPARE(led_screen_in_file("M3/LED5Screen") + led_screen_in_file("M15/LED7Screen"), 0);
     };
     check(false);
