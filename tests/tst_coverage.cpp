@@ -1,30 +1,15 @@
-// Wall coverage from tables of walls: gaps, overlaps, parts outside the wall
-// and shares, the walls of a mode, and the problems a change brings.
+// Wall coverage: gaps, overlaps, outside parts, shares, mode walls, new problems.
 
 #include <QtTest>
 
 #include "output/coverage_codec.h"
 
-using codec::CoverageProblem;
-using codec::CoverageUnit;
-using codec::WallLayout;
+using namespace codec;
 using Units = QVector<CoverageUnit>;
-using Rects = QVector<DevRect>;
-
-Q_DECLARE_METATYPE(DevRect)
-Q_DECLARE_METATYPE(Units)
-Q_DECLARE_METATYPE(Rects)
-Q_DECLARE_METATYPE(QVector<WallLayout>)
 
 namespace {
 
-// Port numbers: card * 4 + port (0 = OutA:DVI-1, 7 = OutB:DVI-4).
-constexpr unsigned bit(int port)
-{
-    return 1u << port;
-}
-
-// Eight units of 960 x 1080 tiling 3840 x 2160, OutA on the top row.
+// 960 x 1080 units tiling 3840 x 2160, OutA on top; port = card * 4 + DVI index.
 Units tiled()
 {
     Units units;
@@ -41,17 +26,26 @@ Units with(Units units, int port, DevRect rect)
     return units;
 }
 
-QString problem_text(const CoverageProblem &p)
+QString rect(const DevRect &r)
 {
-    return QStringLiteral("%1 w%2 %3/%4 %5,%6 %7x%8")
-        .arg(p.kind == CoverageProblem::Gap ? "gap" : "overlap")
-        .arg(p.wall)
-        .arg(p.port_a)
-        .arg(p.port_b)
-        .arg(p.rect.x)
-        .arg(p.rect.y)
-        .arg(p.rect.w)
-        .arg(p.rect.h);
+    return QString::asprintf("%d,%d %dx%d", r.x, r.y, r.w, r.h);
+}
+
+// A report in one line: size, ports in use, gap pixels and rectangles, overlap
+// pixels / ports, outside pixels and parts, the first port's pixels.
+QString text(const WallReport &r)
+{
+    QString ports, gaps, outside;
+    for (const CoverageUnit &u : r.units)
+        ports += QString::number(u.port);
+    for (const DevRect &g : r.gaps)
+        gaps += ' ' + rect(g);
+    for (const OutsidePart &o : r.outside)
+        outside += ' ' + rect(o.rect);
+    return QString::asprintf("%dx%d p%s gap %lld%s over %lld/%x out %lld%s", r.size.w, r.size.h,
+                             qPrintable(ports), r.gap_pixels, qPrintable(gaps), r.overlap_pixels,
+                             r.overlap_ports, r.outside_pixels, qPrintable(outside)) +
+           (r.shares.isEmpty() ? "" : QString::asprintf(" share %lld", r.shares[0].pixels));
 }
 
 } // namespace
@@ -61,200 +55,120 @@ class TestCoverage : public QObject
     Q_OBJECT
 
 private slots:
-    void wall_data();
-    void wall();
-    void mode_walls();
-    void new_problems_data();
-    void new_problems();
+    void wall()
+    {
+        const auto check = [](int w, int h, const Units &units, const char *report, double share) {
+            const WallReport r = wall_coverage(WallLayout{{w, h}, units});
+            QCOMPARE(text(r), QString(report));
+            QCOMPARE(r.shares.value(0).share, share);
+            // Painted once, more often (extra coats taken off) and open make up the wall.
+            qint64 sum = r.gap_pixels;
+            for (const PortShare &s : r.shares)
+                sum += s.pixels;
+            for (const OverlapRegion &o : r.overlaps)
+                sum -= qint64(o.rect.w) * o.rect.h * (qPopulationCount(o.ports) - 1);
+            QCOMPARE(sum, qint64(std::max(0, w)) * h);
+        };
+        check(3840, 2160, tiled(), "3840x2160 p01234567 gap 0 over 0/0 out 0 share 1036800", 0.125);
+        // OutA:DVI-2 one pixel to the left: it overlaps DVI-1 and leaves a column open.
+        check(3840, 2160, with(tiled(), 1, {959, 0, 960, 1080}),
+              "3840x2160 p01234567 gap 1080 1919,0 1x1080 over 1080/3 out 0 share 1036800", 0.125);
+        // Three ports on the same pixels count once: 100 * 100 * 2 - 50 * 50.
+        check(1920, 1080, {{0, {0, 0, 1920, 1080}}, {5, {0, 0, 100, 100}}, {6, {50, 50, 100, 100}}},
+              "1920x1080 p056 gap 0 over 17500/61 out 0 share 2073600", 1.0);
+        // A quarter inside: outside below and right, open above and left.
+        check(1920, 1080, {{2, {960, 540, 1920, 1080}}},
+              "1920x1080 p2 gap 1555200 0,0 1920x540 0,540 960x540 over 0/0 out 1555200 "
+              "960,1080 1920x540 1920,540 960x540 share 518400",
+              0.25);
+        check(960, 1080, {{7, {-10, 0, 970, 1080}}},
+              "960x1080 p7 gap 0 over 0/0 out 10800 -10,0 10x1080 share 1036800", 1.0);
+        // Sizes 0 are unused ports; a wall without units is one gap.
+        check(1920, 1080,
+              {{0, {}}, {1, {0, 0, 1920, 1080}}, {2, {0, 0, 1920, 0}}, {3, {5, 5, 0, 1080}}},
+              "1920x1080 p1 gap 0 over 0/0 out 0 share 2073600", 1.0);
+        check(1920, 1080, {{4, {}}}, "1920x1080 p gap 2073600 0,0 1920x1080 over 0/0 out 0", 0.0);
+        check(0, 0, {{0, {0, 0, 1920, 1080}}},
+              "0x0 p0 gap 0 over 0/0 out 2073600 0,0 1920x1080 share 0", 0.0);
+        // Edges far beyond 32 bits when added, as a damaged record may hold.
+        check(65535, 65535, {{1, {0, 0, 2147483647, 65535}}},
+              "65535x65535 p1 gap 0 over 0/0 out 140731045969920 65535,0 2147418112x65535 "
+              "share 4294836225",
+              1.0);
+    }
+
+    void mode_walls()
+    {
+        DeviceData d;
+        d.out_card_present[0] = d.out_card_present[1] = d.mosaic_on = 1;
+        ModeData &m = d.mode_data[5];
+        m.out_total_w = 3840;
+        m.out_total_h = 1080;
+        // Wall w, 1920 + w wide, tiled by ports 2w and 2w + 1; port 7's wall damaged.
+        for (int i = 0; i < 8; ++i) {
+            m.wall_size[i / 2] = {1920 + i / 2, 1080};
+            m.led_screen[i] = i == 7 ? 9 : i / 2;
+            m.unit_rect[i / 4][i % 4] = DevRect{(i % 2) * 960, 0, 960 + (i % 2) * (i / 2), 1080};
+        }
+        const auto walls = [&d] {
+            QStringList t;
+            for (const WallReport &r : mode_coverage(d, 5))
+                t << text(r);
+            return t;
+        };
+        QStringList four{"1920x1080 p01 gap 0 over 0/0 out 0 share 1036800",
+                         "1921x1080 p23 gap 0 over 0/0 out 0 share 1036800",
+                         "1922x1080 p45 gap 0 over 0/0 out 0 share 1036800",
+                         "1923x1080 p67 gap 0 over 0/0 out 0 share 1036800"};
+        QCOMPARE(walls(), four);
+        // Without OutB its ports paint nothing.
+        d.out_card_present[1] = 0;
+        four[2] = "1922x1080 p gap 2075760 0,0 1922x1080 over 0/0 out 0";
+        four[3] = "1923x1080 p gap 2076840 0,0 1923x1080 over 0/0 out 0";
+        QCOMPARE(walls(), four);
+        // One wall: every fitted port on it, whatever led_screen says.
+        d.mosaic_on = 0;
+        QCOMPARE(walls(), QStringList{"3840x1080 p0123 gap 2072520 1921,0 1919x1080 "
+                                      "over 2073600/f out 0 share 1036800"});
+    }
+
+    void new_problems()
+    {
+        const auto check = [](const QVector<WallLayout> &before, const QVector<WallLayout> &after,
+                              const QStringList &expected) {
+            QStringList seen;
+            for (const CoverageProblem &p : new_coverage_problems(before, after)) {
+                const char *kind = p.kind == CoverageProblem::Gap ? "gap" : "overlap";
+                seen << QString::asprintf("%s w%d %d/%d ", kind, p.wall, p.port_a, p.port_b) +
+                            rect(p.rect);
+            }
+            QCOMPARE(seen, expected);
+        };
+        const Units pair{{0, {0, 0, 1920, 1080}}, {1, {1920, 0, 1920, 1080}}};
+        const auto one = [](const Units &u) { return QVector<WallLayout>{{{3840, 1080}, u}}; };
+        const auto moved = [&](DevRect rect) { return one(with(pair, 1, rect)); };
+
+        check(one(pair), one(pair), {});
+        check(one(pair), moved({1919, 0, 1920, 1080}),
+              {"overlap w0 0/1 1919,0 1x1080", "gap w0 0/0 3839,0 1x1080"});
+        // A smaller old overlap is no news, a growing one is; so is a narrower old gap.
+        check(moved({1918, 0, 1922, 1080}), moved({1919, 0, 1921, 1080}), {});
+        check(moved({1919, 0, 1921, 1080}), moved({1918, 0, 1922, 1080}),
+              {"overlap w0 0/1 1918,0 2x1080"});
+        check(moved({1922, 0, 1918, 1080}), moved({1921, 0, 1919, 1080}), {});
+        check(moved({}), moved({1000, 0, 1920, 1080}),
+              {"overlap w0 0/1 1000,0 920x1080"}); // new port
+        // A unit set to size 0, or moved outside the wall (which is no overlap).
+        check(one(pair), one(with(pair, 0, {0, 0, 0, 1080})), {"gap w0 0/0 0,0 1920x1080"});
+        check(one(pair), one(with(pair, 0, {3840, 0, 1920, 1080})), {"gap w0 0/0 0,0 1920x1080"});
+
+        // A port moved to another wall leaves its old place open there.
+        const CoverageUnit a{0, {0, 0, 1920, 1080}}, b{4, {0, 0, 1920, 1080}};
+        check({{{1920, 1080}, {a}}, {{1920, 1080}, {b}}},
+              {{{1920, 1080}, {}}, {{1920, 1080}, {b, {0, {0, 540, 1920, 540}}}}},
+              {"gap w0 0/0 0,0 1920x1080", "overlap w1 0/4 0,540 1920x540"});
+    }
 };
-
-void TestCoverage::wall_data()
-{
-    QTest::addColumn<int>("wall_w");
-    QTest::addColumn<int>("wall_h");
-    QTest::addColumn<Units>("units");
-    QTest::addColumn<int>("used");
-    QTest::addColumn<Rects>("gaps");
-    QTest::addColumn<qint64>("overlap_pixels");
-    QTest::addColumn<unsigned>("overlap_ports");
-    QTest::addColumn<qint64>("outside_pixels");
-    QTest::addColumn<Rects>("outside");
-    QTest::addColumn<qint64>("first_share_pixels");
-    QTest::addColumn<double>("first_share");
-
-    QTest::newRow("tiled exactly") << 3840 << 2160 << tiled() << 8 << Rects{} << qint64(0) << 0u
-                                   << qint64(0) << Rects{} << qint64(960 * 1080) << 0.125;
-    QTest::newRow("one unit 1 pixel short")
-        << 3840 << 2160 << with(tiled(), 3, {2880, 0, 959, 1080}) << 8 << Rects{{3839, 0, 1, 1080}}
-        << qint64(0) << 0u << qint64(0) << Rects{} << qint64(960 * 1080) << 0.125;
-    // OutA:DVI-2 one pixel to the left: it overlaps DVI-1 and leaves a column open.
-    QTest::newRow("two units overlapping")
-        << 3840 << 2160 << with(tiled(), 1, {959, 0, 960, 1080}) << 8 << Rects{{1919, 0, 1, 1080}}
-        << qint64(1080) << (bit(0) | bit(1)) << qint64(0) << Rects{} << qint64(960 * 1080) << 0.125;
-    // Three ports on the same pixels count once.
-    QTest::newRow("three on one spot")
-        << 1920 << 1080
-        << Units{{0, {0, 0, 1920, 1080}}, {5, {0, 0, 100, 100}}, {6, {50, 50, 100, 100}}} << 3
-        << Rects{} << qint64(100 * 100 + 100 * 100 - 50 * 50) << (bit(0) | bit(5) | bit(6))
-        << qint64(0) << Rects{} << qint64(1920 * 1080) << 1.0;
-    // A quarter inside: the rest is outside below and to the right, and the
-    // wall is open above and to the left.
-    QTest::newRow("unit past the wall's edge")
-        << 1920 << 1080 << Units{{2, {960, 540, 1920, 1080}}} << 1
-        << Rects{{0, 0, 1920, 540}, {0, 540, 960, 540}} << qint64(0) << 0u
-        << qint64(1920 * 1080 * 3 / 4) << Rects{{960, 1080, 1920, 540}, {1920, 540, 960, 540}}
-        << qint64(960 * 540) << 0.25;
-    QTest::newRow("unit left of the origin")
-        << 960 << 1080 << Units{{7, {-10, 0, 970, 1080}}} << 1 << Rects{} << qint64(0) << 0u
-        << qint64(10 * 1080) << Rects{{-10, 0, 10, 1080}} << qint64(960 * 1080) << 1.0;
-    QTest::newRow("sizes 0 are unused ports")
-        << 1920 << 1080
-        << Units{{0, {0, 0, 0, 0}},
-                 {1, {0, 0, 1920, 1080}},
-                 {2, {0, 0, 1920, 0}},
-                 {3, {5, 5, 0, 1080}}}
-        << 1 << Rects{} << qint64(0) << 0u << qint64(0) << Rects{} << qint64(1920 * 1080) << 1.0;
-    QTest::newRow("wall without units is one gap")
-        << 1920 << 1080 << Units{{4, {0, 0, 0, 0}}} << 0 << Rects{{0, 0, 1920, 1080}} << qint64(0)
-        << 0u << qint64(0) << Rects{} << qint64(-1) << 0.0;
-    QTest::newRow("wall of size 0")
-        << 0 << 0 << Units{{0, {0, 0, 1920, 1080}}} << 1 << Rects{} << qint64(0) << 0u
-        << qint64(1920 * 1080) << Rects{{0, 0, 1920, 1080}} << qint64(0) << 0.0;
-    // Edges far beyond 32 bits when added, as a damaged record may hold.
-    QTest::newRow("huge unit") << 65535 << 65535 << Units{{1, {0, 0, 2147483647, 65535}}} << 1
-                               << Rects{} << qint64(0) << 0u << qint64(2147483647 - 65535) * 65535
-                               << Rects{{65535, 0, 2147483647 - 65535, 65535}}
-                               << qint64(65535) * 65535 << 1.0;
-}
-
-void TestCoverage::wall()
-{
-    QFETCH(int, wall_w);
-    QFETCH(int, wall_h);
-    QFETCH(Units, units);
-    const codec::WallReport r = codec::wall_coverage(WallLayout{{wall_w, wall_h}, units});
-
-    QTEST(int(r.units.size()), "used");
-    QTEST(r.gaps, "gaps"); // their pixels close the sum below
-    QTEST(r.overlap_pixels, "overlap_pixels");
-    QTEST(r.overlap_ports, "overlap_ports");
-    QTEST(r.outside_pixels, "outside_pixels");
-    Rects outside;
-    for (const codec::OutsidePart &o : r.outside)
-        outside.append(o.rect);
-    QTEST(outside, "outside");
-    QFETCH(qint64, first_share_pixels);
-    if (first_share_pixels >= 0) {
-        QCOMPARE(r.shares.value(0).pixels, first_share_pixels);
-        QTEST(r.shares.value(0).share, "first_share");
-    }
-    // What is painted once, painted twice or more and left open is the wall.
-    qint64 painted = 0;
-    for (const codec::PortShare &s : r.shares)
-        painted += s.pixels;
-    qint64 overlap_depth = 0; // extra coats beyond the first
-    for (const codec::OverlapRegion &o : r.overlaps) {
-        int coats = 0;
-        for (unsigned m = o.ports; m; m &= m - 1)
-            ++coats;
-        overlap_depth += qint64(o.rect.w) * o.rect.h * (coats - 1);
-    }
-    QCOMPARE(painted - overlap_depth + r.gap_pixels, qint64(std::max(0, wall_w)) * wall_h);
-}
-
-void TestCoverage::mode_walls()
-{
-    DeviceData d;
-    d.out_card_present[0] = d.out_card_present[1] = 1;
-    ModeData &m = d.mode_data[5];
-    m.out_total_w = 3840;
-    m.out_total_h = 1080;
-    for (int w = 0; w < 4; ++w)
-        m.wall_size[w] = {1920 + w, 1080};
-    // Two ports per wall, side by side; the last wall index is damaged.
-    const int screens[8] = {0, 0, 1, 1, 2, 2, 3, 9};
-    for (int i = 0; i < 8; ++i) {
-        m.led_screen[i] = screens[i];
-        m.unit_rect[i / 4][i % 4] = DevRect{(i % 2) * 960, 0, 960 + (i % 2) * (i / 2), 1080};
-    }
-
-    d.mosaic_on = 1;
-    QVector<codec::WallReport> r = codec::mode_coverage(d, 5);
-    QCOMPARE(r.size(), 4);
-    for (int w = 0; w < 4; ++w) {
-        QCOMPARE(r[w].size.w, 1920 + w);
-        QCOMPARE((QVector<int>{r[w].units.value(0).port, r[w].units.value(1).port}),
-                 (QVector<int>{2 * w, 2 * w + 1}));
-        QCOMPARE(r[w].gap_pixels, qint64(0));
-        QCOMPARE(r[w].overlap_pixels, qint64(0));
-    }
-
-    // Without OutB its ports paint nothing.
-    d.out_card_present[1] = 0;
-    r = codec::mode_coverage(d, 5);
-    QCOMPARE(r[2].units.size(), 0);
-    QCOMPARE(r[2].gap_pixels, qint64(1922) * 1080);
-
-    // One wall: every fitted port on it, whatever led_screen says.
-    d.mosaic_on = 0;
-    r = codec::mode_coverage(d, 5);
-    QCOMPARE(r.size(), 1);
-    QCOMPARE(r[0].size.w, 3840);
-    QCOMPARE(r[0].units.size(), 4);
-    QCOMPARE(r[0].overlap_ports, bit(0) | bit(1) | bit(2) | bit(3));
-    QCOMPARE(r[0].gap_pixels, qint64(3840 - 1921) * 1080);
-}
-
-void TestCoverage::new_problems_data()
-{
-    QTest::addColumn<QVector<WallLayout>>("before");
-    QTest::addColumn<QVector<WallLayout>>("after");
-    QTest::addColumn<QStringList>("problems");
-
-    const Units pair{{0, {0, 0, 1920, 1080}}, {1, {1920, 0, 1920, 1080}}};
-    const auto one = [](const Units &u) { return QVector<WallLayout>{{{3840, 1080}, u}}; };
-
-    QTest::newRow("no change") << one(pair) << one(pair) << QStringList{};
-    QTest::newRow("a shift opens a gap and an overlap")
-        << one(pair) << one(with(pair, 1, {1919, 0, 1920, 1080}))
-        << QStringList{"overlap w0 0/1 1919,0 1x1080", "gap w0 0/0 3839,0 1x1080"};
-    QTest::newRow("a smaller old overlap is no news")
-        << one(with(pair, 1, {1918, 0, 1922, 1080})) << one(with(pair, 1, {1919, 0, 1921, 1080}))
-        << QStringList{};
-    QTest::newRow("a growing overlap is")
-        << one(with(pair, 1, {1919, 0, 1921, 1080})) << one(with(pair, 1, {1918, 0, 1922, 1080}))
-        << QStringList{"overlap w0 0/1 1918,0 2x1080"};
-    QTest::newRow("a narrower old gap is no news")
-        << one(with(pair, 1, {1922, 0, 1918, 1080})) << one(with(pair, 1, {1921, 0, 1919, 1080}))
-        << QStringList{};
-    QTest::newRow("a port used for the first time")
-        << one(with(pair, 1, {0, 0, 0, 0})) << one(with(pair, 1, {1000, 0, 1920, 1080}))
-        << QStringList{"overlap w0 0/1 1000,0 920x1080"};
-    QTest::newRow("a unit set to size 0") << one(pair) << one(with(pair, 0, {0, 0, 0, 1080}))
-                                          << QStringList{"gap w0 0/0 0,0 1920x1080"};
-    QTest::newRow("outside the wall is not an overlap")
-        << one(pair) << one(with(pair, 0, {3840, 0, 1920, 1080}))
-        << QStringList{"gap w0 0/0 0,0 1920x1080"};
-
-    // A port moved to another wall leaves its old place open there.
-    const QVector<WallLayout> two{{{1920, 1080}, {{0, {0, 0, 1920, 1080}}}},
-                                  {{1920, 1080}, {{4, {0, 0, 1920, 1080}}}}};
-    QVector<WallLayout> moved = two;
-    moved[0].units.clear();
-    moved[1].units.append(CoverageUnit{0, {0, 540, 1920, 540}});
-    QTest::newRow("moved to another wall")
-        << two << moved << QStringList{"gap w0 0/0 0,0 1920x1080", "overlap w1 0/4 0,540 1920x540"};
-}
-
-void TestCoverage::new_problems()
-{
-    QFETCH(QVector<WallLayout>, before);
-    QFETCH(QVector<WallLayout>, after);
-    QStringList seen;
-    for (const CoverageProblem &p : codec::new_coverage_problems(before, after))
-        seen << problem_text(p);
-    QTEST(seen, "problems");
-}
 
 QTEST_GUILESS_MAIN(TestCoverage)
 #include "tst_coverage.moc"

@@ -1,6 +1,4 @@
-// The output page against the simulated device: the page and its lists, the
-// resolution change on both links, port rectangles, walls and unit screens,
-// the wall assignments in the settings file, and the output picture values.
+// The output page against the simulated device, on both links.
 
 #include <QSettings>
 #include <QtTest>
@@ -10,23 +8,19 @@
 #include "device/device_data.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
-#include "widgets/group_styles.h"
 
 namespace {
 
-void retype(QLineEdit *edit, const char *text)
-{
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, QString::fromLatin1(text));
-}
-
 using Typed = QList<QPair<QLineEdit *, const char *>>;
 
+// Types each text over what its field held, as an operator would.
 void fill(const Typed &typed)
 {
-    for (const auto &t : typed)
-        retype(t.first, t.second);
+    for (const auto &t : typed) {
+        t.first->selectAll();
+        QTest::keyClick(t.first, Qt::Key_Backspace);
+        QTest::keyClicks(t.first, QString::fromLatin1(t.second));
+    }
 }
 
 int led_screen_in_file(const char *key)
@@ -42,38 +36,71 @@ class TestOutputPage : public QObject
 
 private slots:
     void cleanup() { m_s.stop(); }
-    void page_lists_and_custom_bound();
-    void resolution_change_data();
+    void page();
     void resolution_change();
-    void port_rectangles_and_mode_copy();
-    void walls_and_unit_screens();
-    void picture_values();
 
 private:
-    // Connected over the serial link, on the output page.
-    bool open();
+    // Clicks the buttons in turn: the commands the device was sent meanwhile.
+    QList<int> click(std::initializer_list<QWidget *> buttons)
+    {
+        m_s.sim->clear_frame_log();
+        for (QWidget *b : buttons)
+            QTest::mouseClick(b, Qt::LeftButton);
+        return m_s.written_commands();
+    }
     SimSession m_s;
 };
 
-bool TestOutputPage::open()
+void TestOutputPage::page()
 {
-    if (!m_s.start(true) || !m_s.connect_link())
-        return false;
-    QTest::mouseClick(m_s.view->form().outBtn, Qt::LeftButton);
-    return m_s.view->form().stackedWidget->currentIndex() == TesselView::kPageOutput;
-}
-
-void TestOutputPage::page_lists_and_custom_bound()
-{
-    QVERIFY(open());
+    QVERIFY(m_s.start(true) && m_s.connect_link()); // the demo over the serial link
     auto &ui = m_s.view->form();
+    QTest::mouseClick(ui.outBtn, Qt::LeftButton);
+    const sim::SimImage &s = m_s.sim->image();
+    m_s.view->image_quality_dialog().prepare(); // for OutB DVI-3, the demo's port
+    auto &f = m_s.view->image_quality_dialog().form();
+    QVERIFY(f.radioBtn_dvi3->isChecked());
+    QCOMPARE(f.inBspinLDBox_G->value(), s.port_quality[1][2][3]); // gray green: value 3
+    // RGB drives red, green, blue, which move alone; a card value drives its quantity.
+    f.inBLDSlider_RGB->setValue(90);
+    f.inBLDSlider_R->setValue(40);
+    f.inBspinLDBox_B->setValue(61);
+    f.CTSlider->setValue(200);
+    QCOMPARE(QList<int>({f.inBspinLDBox_RGB->value(), f.inBspinLDBox_G->value(),
+                         f.inBspinCTBox_B->value(), f.inBspinLDBox_R->value()}),
+             QList<int>({90, 90, 200, 40}));
+    f.spinColorBox->setValue(7);
+    f.inBspinColorBox->setValue(18);
+    // The last is the card-wide Save of Brightness.
+    QCOMPARE(click({f.btn_Color_set, f.btn_LD_set, f.btn_set_ld}), (QList<int>{27, 25, 26}));
+    // Records: gray all, red, blue, green; brightness green; colour; card values.
+    const int32_t *v = s.port_quality[1][2];
+    QCOMPARE(QList<int>({v[0], v[1], v[2], v[3], v[7], v[8], s.out_light[1].contrast,
+                         s.out_light[1].colour}),
+             QList<int>({90, 40, 61, 90, 200, 18, 200, 7}));
+    QCOMPARE(s.port_quality[1][1][8], device_data.port_quality[1][1][8]); // other ports kept
+
+    // Both cards' brightness: a frame each; code 60 reloads the records, values stay.
+    light &both = m_s.view->light_dialog();
+    both.prepare();
+    both.form().LDSlider->setValue(128);
+    QCOMPARE(click({both.form().btn_set}), (QList<int>{26, 26}));
+    QCOMPARE(QList<int>({s.out_light[0].contrast, s.port_quality[0][3][5], s.out_light[1].contrast,
+                         s.port_quality[1][3][5], device_data.port_quality[1][3][6]}),
+             QList<int>({128, 128, 128, 128, 128}));
+    QCOMPARE(device_data.mode_data[0].win_layers.size(), 4);
+
     // The demo device: code 6, mode 2, OutB DVI-3.
     QCOMPARE(ui.formatBox->currentText(), QStringLiteral("1920x1080@60Hz"));
-    // The one look of every button group: the chosen button and the others.
-    for (QWidget *on : {ui.m2Btn_out, ui.btn_outB_dvi3})
-        QCOMPARE(on->styleSheet(), group_style::on());
-    for (QWidget *off : {ui.m0Btn_out, ui.btn_outA_dvi3})
-        QCOMPARE(off->styleSheet(), group_style::off());
+    // The chosen button of a group yellow, the others grey.
+    const QString look(
+        "QPushButton{background-color:rgb(%1);border-style:outset;border-width:2px;"
+        "border-radius:10px;border-color:rgb(0, 255, 0);font:15px;color:rgb(0, 0, 0);}");
+    for (QPushButton *b : {ui.m2Btn_out, ui.btn_outB_dvi3, ui.m0Btn_out, ui.btn_outA_dvi3}) {
+        const bool chosen = b == ui.m2Btn_out || b == ui.btn_outB_dvi3;
+        const QString expected = look.arg(chosen ? "255, 223, 58" : "189, 189, 189");
+        QVERIFY2(b->styleSheet().startsWith(expected), qPrintable(b->objectName()));
+    }
     device_data.full_format_list = 0;
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);
     QStringList items;
@@ -90,104 +117,43 @@ void TestOutputPage::page_lists_and_custom_bound()
         QCOMPARE(ui.formatBox->currentText(), QStringLiteral("1920x1080@50Hz"));
     }
     ui.eradioBtn->click();
-    QCOMPARE(ui.formatBox->itemText(2), QStringLiteral("Custom Resolution"));
-    QCOMPARE(ui.comboBo_select->itemText(3), QStringLiteral("LED Wall 4"));
-    QCOMPARE(ui.Input_lable->text(), QStringLiteral("Input capture size: OutB:DVI-3"));
+    QCOMPARE((QStringList{ui.formatBox->itemText(2), ui.comboBo_select->itemText(3),
+                          ui.Input_lable->text()}),
+             (QStringList{"Custom Resolution", "LED Wall 4", "Input capture size: OutB:DVI-3"}));
 
     emit ui.formatBox->activated(2);
     QVERIFY(ui.RowEdit->isEnabled() && ui.ColumnEdit->isEnabled() && ui.hzBox->isEnabled());
-    // {height, 60 Hz, width typed, width kept}: 2 475 000 pixels at 60 Hz,
-    // 2 970 000 at 50 Hz; without a height only the plain range holds.
+    // {height, 60 Hz, width typed, kept}: at most 2 475 000 pixels (2 970 000 at 50 Hz).
     const char *cases[][4] = {{"", "1", "21601", "2160"},
                               {"1920", "1", "1290", "129"},
                               {"1920", "1", "1289", "1289"},
                               {"1920", "0", "1547", "154"},
                               {"1920", "0", "1546", "1546"}};
     for (const auto &c : cases) {
-        retype(ui.RowEdit, "");
-        retype(ui.ColumnEdit, c[0]);
+        fill({{ui.RowEdit, ""}, {ui.ColumnEdit, c[0]}});
         device_data.out_rate_60hz = uint8_t(*c[1] == '1');
-        retype(ui.RowEdit, c[2]);
+        fill({{ui.RowEdit, c[2]}});
         QCOMPARE(ui.RowEdit->text(), QString::fromLatin1(c[3]));
     }
     emit ui.formatBox->activated(0);
     QVERIFY(!ui.RowEdit->isEnabled() && !ui.ColumnEdit->isEnabled() && !ui.hzBox->isEnabled());
-}
 
-void TestOutputPage::resolution_change_data()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<bool>("custom");
-    QTest::newRow("network custom") << false << true;
-    QTest::newRow("serial preset") << true << false;
-}
-
-void TestOutputPage::resolution_change()
-{
-    QFETCH(bool, serial);
-    QFETCH(bool, custom);
-    QVERIFY(m_s.start(serial));
-    sim::SimImage &s = m_s.sim->image();
-    s.full_format_list = 1;
-    s.out_rate_60hz = 0;
-    QVERIFY(m_s.connect_link());
-    auto &ui = m_s.view->form();
-    device_data.mode_data[3].led_screen[5] = 2;
-    m_s.view->store_led_screen(3, 5);
-    QTest::mouseClick(ui.outBtn, Qt::LeftButton);
-    if (custom) {
-        ui.formatBox->setCurrentIndex(2);
-        emit ui.formatBox->activated(2);
-        ui.hzBox->setCurrentIndex(1);
-        fill({{ui.ColumnEdit, "1152"}, {ui.RowEdit, "2048"}});
-    } else {
-        ui.formatBox->setCurrentIndex(9); // "1920x1080@50Hz", code 20
-    }
-    m_s.sim->clear_frame_log();
-    ModalAnswerer boxes(QMessageBox::No);
-    QTest::mouseClick(ui.btn_dpi, Qt::LeftButton);
-    QVERIFY(m_s.sim->frame_log().isEmpty());
-    boxes.answer = QMessageBox::Yes;
-    QTest::mouseClick(ui.btn_dpi, Qt::LeftButton);
-    QCOMPARE(boxes.texts, (QStringList{"是否切换分辨率?", "是否切换分辨率?", "请重启设备！！"}));
-    QCOMPARE(device_data.serial_open + device_data.net_open, 0);
-    QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
-    // The reply engine follows the custom size (158) with the preset command (159).
-    QCOMPARE(m_s.written_commands(), (custom ? QList<int>{158, 159} : QList<int>{159}));
-    QCOMPARE(QVector<int>({s.out_format, s.out_rate_60hz}),
-             custom ? QVector<int>({9, 1}) : QVector<int>({20, 0}));
-    if (custom)
-        QCOMPARE(QVector<int>({s.custom_res_w, s.custom_res_h}), QVector<int>({2048, 1152}));
-    QCOMPARE(led_screen_in_file("M3/LED5Screen"), 0);
-    QCOMPARE(led_screen_in_file("M15/LED7Screen"), 0);
-}
-
-void TestOutputPage::port_rectangles_and_mode_copy()
-{
-    QVERIFY(open());
-    auto &ui = m_s.view->form();
-    retype(ui.inputEdit_x, "0");
-    retype(ui.inputEdit_w, "3000");
-    retype(ui.inputEdit_x, "900"); // at most 3840 - 3000
-    QCOMPARE(ui.inputEdit_x->text(), QStringLiteral("90"));
+    fill({{ui.inputEdit_x, "0"}, {ui.inputEdit_w, "3000"}, {ui.inputEdit_x, "900"}});
+    QCOMPARE(ui.inputEdit_x->text(), QStringLiteral("90")); // at most 3840 - 3000
     const Typed typed = {{ui.inputEdit_x, "840"},  {ui.inputEdit_y, "100"},
                          {ui.inputEdit_h, "2000"}, {ui.outputEdit_x, "0"},
                          {ui.outputEdit_y, "0"},   {ui.outputEdit_w, "1920"},
                          {ui.outputEdit_h, "1080"}};
     fill(typed);
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(ui.pushBtn_set, Qt::LeftButton);
-    QCOMPARE(m_s.written_commands(), QList<int>{21});
-
+    QCOMPARE(click({ui.pushBtn_set}), QList<int>{21});
     // Read back from the device through another mode.
     QTest::mouseClick(ui.m0Btn_out, Qt::LeftButton);
-    QCOMPARE(m_s.sim->image().cur_out_mode, 0);
+    QCOMPARE(s.cur_out_mode, 0);
     QVERIFY(ui.inputEdit_w->text() != QStringLiteral("3000"));
     device_data.mode_data[2] = ModeData(); // nothing left over in the records
     QTest::mouseClick(ui.m2Btn_out, Qt::LeftButton);
-    for (const auto &t : typed)
+    for (const auto &t : typed + Typed{{ui.inputEdit_w, "3000"}})
         QCOMPARE(t.first->text(), QString::fromLatin1(t.second));
-    QCOMPARE(ui.inputEdit_w->text(), QStringLiteral("3000"));
 
     // Copying the mode copies the device's rectangles and the file's walls.
     device_data.mode_data[2].led_screen[6] = 3;
@@ -199,23 +165,16 @@ void TestOutputPage::port_rectangles_and_mode_copy()
         QTest::mouseClick(copy.form().pushButton, Qt::LeftButton);
         copy.close();
     });
-    QTest::mouseClick(ui.copyBtn_out, Qt::LeftButton);
-    QTest::mouseClick(ui.m7Btn_out, Qt::LeftButton);
+    click({ui.copyBtn_out, ui.m7Btn_out});
     QCOMPARE(ui.inputEdit_w->text(), QStringLiteral("3000"));
     QCOMPARE(led_screen_in_file("M7/LED6Screen"), 3);
 
     // A width below 8 is not sent.
-    m_s.sim->clear_frame_log();
-    retype(ui.outputEdit_w, "5");
-    QTest::mouseClick(ui.pushBtn_set, Qt::LeftButton);
-    QVERIFY(m_s.sim->frame_log().isEmpty());
+    fill({{ui.outputEdit_w, "5"}});
+    QCOMPARE(click({ui.pushBtn_set}), QList<int>());
     QCOMPARE(m_s.view->focusWidget(), ui.outputEdit_w);
-}
+    QTest::mouseClick(ui.m2Btn_out, Qt::LeftButton);
 
-void TestOutputPage::walls_and_unit_screens()
-{
-    QVERIFY(open());
-    auto &ui = m_s.view->form();
     const sim::SimMode &m = m_s.sim->image().mode_data[2];
     // Four walls: the selector shows each wall's size; Save sends the chosen wall's.
     ui.comboBo_select->setCurrentIndex(2);
@@ -223,93 +182,81 @@ void TestOutputPage::walls_and_unit_screens()
     QCOMPARE(ui.wEdit->text().toInt(), m.wall_size[2].w);
     fill({{ui.wEdit, "3840"}, {ui.hEdit, "1080"}});
     QTest::mouseClick(ui.setButton_size, Qt::LeftButton);
-    QCOMPARE(QVector<int>({m.wall_size[2].w, m.wall_size[2].h}), QVector<int>({3840, 1080}));
+    QCOMPARE(QList<int>({m.wall_size[2].w, m.wall_size[2].h}), QList<int>({3840, 1080}));
 
     // A unit screen in that wall: all unit rectangles, then the port's derived ones.
     QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
     fill({{ui.inwEdit, "1920"}, {ui.inhEdit, "1080"}, {ui.inxEdit, "1920"}, {ui.inyEdit, "0"}});
-    m_s.sim->clear_frame_log();
     ModalAnswerer send_anyway(QMessageBox::Yes); // the unit now overlaps OutB:DVI-2
-    QTest::mouseClick(ui.pushButton, Qt::LeftButton);
-    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
-    QCOMPARE(m.unit_rect[0][1], (sim::SimRect{1920, 0, 1920, 1080}));
-    QCOMPARE(m.led_in_rect[0][1], (sim::SimRect{1920, 0, 1920, 2160}));
-    QCOMPARE(m.led_out_rect[0][1], (sim::SimRect{0, 0, 1920, 1080}));
+    QCOMPARE(click({ui.pushButton}), (QList<int>{162, 149}));
+    QCOMPARE(
+        (QList<sim::SimRect>{m.unit_rect[0][1], m.led_in_rect[0][1], m.led_out_rect[0][1]}),
+        (QList<sim::SimRect>{{1920, 0, 1920, 1080}, {1920, 0, 1920, 2160}, {0, 0, 1920, 1080}}));
     // The input preview shows the right half of the frame.
     const QRect box = ui.groupBox_in->rect();
     QCOMPARE(ui.frame_in->geometry(), QRect(box.width() / 2, 0, box.width() / 2, box.height()));
-    retype(ui.inxEdit, "1921"); // x at most 3840 - 1920
+    fill({{ui.inxEdit, "1921"}}); // x at most 3840 - 1920
     QCOMPARE(ui.inxEdit->text(), QStringLiteral("192"));
 
-    // The unit limits follow the wall on show: x 1920 is outside wall 1 but
-    // inside wall 3 again once that is chosen.
+    // The unit limits follow the wall shown: x 1920 is outside wall 1, inside wall 3.
     device_data.mode_data[2].wall_size[0] = {1920, 1080};
     device_data.mode_data[2].unit_rect[0][0] = {0, 0, 1920, 1080};
     emit ui.comboBo_select->activated(0);
-    QTest::mouseClick(ui.btn_outA_dvi1, Qt::LeftButton);
-    QTest::mouseClick(ui.btn_outA_dvi2, Qt::LeftButton);
+    click({ui.btn_outA_dvi1, ui.btn_outA_dvi2});
     QVERIFY(!ui.inxEdit->hasAcceptableInput());
     ui.comboBo_select->setCurrentIndex(2);
     emit ui.comboBo_select->activated(2);
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(ui.pushButton, Qt::LeftButton);
-    QCOMPARE(m_s.written_commands(), (QList<int>{162, 149}));
+    QCOMPARE(click({ui.pushButton}), (QList<int>{162, 149}));
 
     // One wall: no selector; Save sends the totals.
     m_s.sim->image().mosaic_on = device_data.mosaic_on = 0;
     QTest::mouseClick(ui.outBtn, Qt::LeftButton);
     QVERIFY(!ui.comboBo_select->isEnabled());
-    retype(ui.wEdit, "7680");
+    fill({{ui.wEdit, "7680"}});
     QTest::mouseClick(ui.setButton_size, Qt::LeftButton);
-    QCOMPARE(QVector<int>({m.out_total_w, m.wall_size[0].w}), QVector<int>({7680, 1922}));
+    QCOMPARE(QList<int>({m.out_total_w, m.wall_size[0].w}), QList<int>({7680, 1922}));
 }
 
-void TestOutputPage::picture_values()
+// Preset over serial, custom over the network: No sends nothing, Yes sends,
+// disconnects and resets the file's wall assignments.
+void TestOutputPage::resolution_change()
 {
-    QVERIFY(open());
-    ImageQuality &dialog = m_s.view->image_quality_dialog();
-    dialog.prepare(); // for OutB DVI-3, the demo's port
-    auto &f = dialog.form();
-    const sim::SimImage &s = m_s.sim->image();
-    QVERIFY(f.radioBtn_dvi3->isChecked());
-    QCOMPARE(f.inBspinLDBox_G->value(), s.port_quality[1][2][3]); // gray green: value 3
-    // RGB drives red, green and blue; each of those moves alone; a card-wide
-    // value drives every port control of its quantity only.
-    f.inBLDSlider_RGB->setValue(90);
-    f.inBLDSlider_R->setValue(40);
-    f.inBspinLDBox_B->setValue(61);
-    f.CTSlider->setValue(200);
-    QCOMPARE(QVector<int>({f.inBspinLDBox_RGB->value(), f.inBspinLDBox_G->value(),
-                           f.inBspinCTBox_B->value(), f.inBspinLDBox_R->value()}),
-             QVector<int>({90, 90, 200, 40}));
-    f.spinColorBox->setValue(7);
-    f.inBspinColorBox->setValue(18);
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(f.btn_Color_set, Qt::LeftButton);
-    QTest::mouseClick(f.btn_LD_set, Qt::LeftButton);
-    QTest::mouseClick(f.btn_set_ld, Qt::LeftButton); // the card-wide Save of Brightness
-    QCOMPARE(m_s.written_commands(), (QList<int>{27, 25, 26}));
-    // Records: gray all, red, blue, green; brightness green; colour.
-    const int32_t *v = s.port_quality[1][2];
-    QCOMPARE(QVector<int>({v[0], v[1], v[2], v[3], v[7], v[8]}),
-             QVector<int>({90, 40, 61, 90, 200, 18}));
-    QCOMPARE(QVector<int>({s.out_light[1].contrast, s.out_light[1].colour}),
-             QVector<int>({200, 7}));
-    QCOMPARE(s.port_quality[1][1][8], device_data.port_quality[1][1][8]); // other ports kept
-
-    // Brightness of both cards: one frame each; code 60 reloads the records as
-    // after a resolution change, and the values stay.
-    light &both = m_s.view->light_dialog();
-    both.prepare();
-    both.form().LDSlider->setValue(128);
-    m_s.sim->clear_frame_log();
-    QTest::mouseClick(both.form().btn_set, Qt::LeftButton);
-    QCOMPARE(m_s.written_commands(), (QList<int>{26, 26}));
-    for (int card = 0; card < 2; ++card)
-        QCOMPARE(QVector<int>({s.out_light[card].contrast, s.port_quality[card][3][5]}),
-                 QVector<int>({128, 128}));
-    QCOMPARE(device_data.port_quality[1][3][6], 128);
-    QCOMPARE(device_data.mode_data[0].win_layers.size(), 4);
+    const auto check = [this](bool custom) {
+        m_s.stop();
+        QVERIFY(m_s.start(!custom));
+        sim::SimImage &s = m_s.sim->image();
+        s.full_format_list = 1;
+        s.out_rate_60hz = 0;
+        QVERIFY(m_s.connect_link());
+        auto &ui = m_s.view->form();
+        device_data.mode_data[3].led_screen[5] = 2;
+        m_s.view->store_led_screen(3, 5);
+        QTest::mouseClick(ui.outBtn, Qt::LeftButton);
+        if (custom) {
+            ui.formatBox->setCurrentIndex(2);
+            emit ui.formatBox->activated(2);
+            ui.hzBox->setCurrentIndex(1);
+            fill({{ui.ColumnEdit, "1152"}, {ui.RowEdit, "2048"}});
+        } else {
+            ui.formatBox->setCurrentIndex(9); // "1920x1080@50Hz", code 20
+        }
+        ModalAnswerer boxes(QMessageBox::No);
+        QCOMPARE(click({ui.btn_dpi}), QList<int>());
+        boxes.answer = QMessageBox::Yes;
+        const QList<int> sent = click({ui.btn_dpi});
+        QCOMPARE(boxes.texts,
+                 (QStringList{"是否切换分辨率?", "是否切换分辨率?", "请重启设备！！"}));
+        QCOMPARE(device_data.serial_open + device_data.net_open, 0);
+        QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
+        // The reply engine follows the custom size (158) with the preset command (159).
+        QCOMPARE(sent, (custom ? QList<int>{158, 159} : QList<int>{159}));
+        const QList<int> format{s.out_format, s.out_rate_60hz, s.custom_res_w, s.custom_res_h};
+        QCOMPARE(format.mid(0, custom ? 4 : 2),
+                 custom ? QList<int>({9, 1, 2048, 1152}) : QList<int>({20, 0}));
+        QCOMPARE(led_screen_in_file("M3/LED5Screen") + led_screen_in_file("M15/LED7Screen"), 0);
+    };
+    check(false);
+    check(true);
 }
 
 QTEST_MAIN(TestOutputPage)
