@@ -10,30 +10,27 @@ using codec::DiffArea;
 
 namespace {
 
-constexpr int kNoChange = -1;
+// `v` with the given lines set: pairs of line number and value.
+ConfigValues with(ConfigValues v, std::initializer_list<int> pairs)
+{
+    for (auto it = pairs.begin(); it != pairs.end(); it += 2)
+        v[size_t(*it)] = *(it + 1);
+    return v;
+}
 
-// A device with a value in every line the table below touches.
+// A device with a value in every line the tables below touch: InA and InB
+// contrast, WIN2 brightness ("grey level"), WIN1 border size, WIN3 border
+// colour, M0 WIN1 open, OutA DVI-2 grey red (value 1), M3 WIN2 output
+// rectangle in wire order x, width, y, height, the resolution, and the
+// switch effect of every mode.
 ConfigValues device_values()
 {
-    ConfigValues v{};
-    v[1] = 50;  // InA contrast
-    v[12] = 50; // InB contrast
-    v[28] = 128; // WIN2 brightness ("grey level")
-    v[42] = 3;   // WIN1 border size
-    v[49] = v[50] = v[51] = 128; // WIN3 border red, green, blue
+    ConfigValues v = with({}, {1,   50,  12,  50,  28,   128,  42,   3,    49,   128, 50,
+                               128, 51,  128, 73,  1,    341,  128,  742,  600,  743, 2640,
+                               744, 200, 745, 600, 1997, 1920, 1998, 1080, 1999, 6});
     for (int m = 0; m < 16; ++m)
         for (int copy = 0; copy < 4; ++copy)
-            v[size_t(60 + 17 * m + 9 + copy)] = 2; // switch effect
-    v[73] = 1; // M0 WIN1 open
-    v[341] = 128; // OutA DVI-2 grey red (value 1)
-    // M3 WIN2 output rectangle, wire order x, width, y, height.
-    v[742] = 600;
-    v[743] = 2640;
-    v[744] = 200;
-    v[745] = 600;
-    v[1997] = 1920;
-    v[1998] = 1080;
-    v[1999] = 6;
+            v[size_t(60 + 17 * m + 9 + copy)] = 2;
     return v;
 }
 
@@ -44,89 +41,62 @@ class TestConfigDiff : public QObject
     Q_OBJECT
 
 private slots:
-    void single_line_data();
-    void single_line();
-    void one_change_per_meaning();
+    void compare();
 };
 
-void TestConfigDiff::single_line_data()
+// One line changed at a time, then several lines of one meaning.
+void TestConfigDiff::compare()
 {
-    QTest::addColumn<int>("line");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<int>("area"); // kNoChange: the line must not count
-    QTest::addColumn<QString>("text");
-
-    const auto row = [](const char *name, int line, int value, int area, const char *text) {
-        QTest::newRow(name) << line << value << area << QString::fromUtf8(text);
+    const struct {
+        int line, value;
+        DiffArea area;
+        const char *text;
+    } rows[] = {
+        {12, 55, DiffArea::InputCards, "InB · picture · contrast 50 → 55"},
+        {28, 140, DiffArea::WindowPicture, "WIN2 · grey level 128 → 140"},
+        {49, 255, DiffArea::Borders, "WIN3 · border colour (128, 128, 128) → (255, 128, 128)"},
+        {53, 7, DiffArea::Borders, "WIN4 · border off → on"},
+        {742, 0, DiffArea::DisplayModes,
+         "M3 · WIN2 · output rectangle (600, 200, 2640, 600) → (0, 200, 2640, 600)"},
+        {60 + 17 * 5 + 2, 1, DiffArea::DisplayModes, "M5 · WIN3 · source InA → InB"},
+        // The effect kept by the import.
+        {327, 3, DiffArea::DisplayModes, "switch effect 2 → 3"},
+        {341, 140, DiffArea::OutputPorts, "OutA DVI-2 · grey level red 128 → 140"},
+        {400, 90, DiffArea::OutputPorts, "OutB · brightness 0 → 90"},
+        {447, 1920, DiffArea::LedWalls,
+         "M0 · OutB DVI-1 · LED output rectangle (0, 0, 0, 0) → (0, 0, 1920, 0)"},
+        {1999, 17, DiffArea::Resolution, "output resolution 1920x1080@60Hz → 2048x1200@50Hz"},
     };
-    const auto none = [](const char *name, int line, int value) {
-        QTest::newRow(name) << line << value << kNoChange << QString();
-    };
-    row("input card", 12, 55, int(DiffArea::InputCards), "InB · picture · contrast 50 → 55");
-    row("window picture", 28, 140, int(DiffArea::WindowPicture), "WIN2 · grey level 128 → 140");
-    row("border colour", 49, 255, int(DiffArea::Borders),
-        "WIN3 · border colour (128, 128, 128) → (255, 128, 128)");
-    row("border flag", 53, 7, int(DiffArea::Borders), "WIN4 · border off → on");
-    row("window rectangle", 742, 0, int(DiffArea::DisplayModes),
-        "M3 · WIN2 · output rectangle (600, 200, 2640, 600) → (0, 200, 2640, 600)");
-    row("window source", 60 + 17 * 5 + 2, 1, int(DiffArea::DisplayModes),
-        "M5 · WIN3 · source InA → InB");
-    row("effect kept by the import", 327, 3, int(DiffArea::DisplayModes),
-        "switch effect 2 → 3");
-    row("port value", 341, 140, int(DiffArea::OutputPorts),
-        "OutA DVI-2 · grey level red 128 → 140");
-    row("output card value", 400, 90, int(DiffArea::OutputPorts), "OutB · brightness 0 → 90");
-    row("LED rectangle", 447, 1920, int(DiffArea::LedWalls),
-        "M0 · OutB DVI-1 · LED output rectangle (0, 0, 0, 0) → (0, 0, 1920, 0)");
-    row("resolution", 1999, 17, int(DiffArea::Resolution),
-        "output resolution 1920x1080@60Hz → 2048x1200@50Hz");
-
-    none("zero by layout", 37, 9);
-    none("effect copy the import overwrites", 60 + 17 * 4 + 10, 3);
-    none("flag written as 5", 73, 5);
-    none("byte beyond 255 sent as its low 8 bits", 1, 50 + 256);
-    none("negative rectangle value sent as 0", 446, -5);
-    none("custom size of a preset format", 1997, 2000);
-}
-
-void TestConfigDiff::single_line()
-{
-    QFETCH(int, line);
-    QFETCH(int, value);
-    QFETCH(int, area);
-    QFETCH(QString, text);
-
     const ConfigValues device = device_values();
-    ConfigValues file = device;
-    file[size_t(line)] = value;
-    const QVector<codec::ConfigChange> changes = codec::compare_config(device, file);
-    if (area == kNoChange) {
-        QVERIFY2(changes.isEmpty(), qPrintable(changes.value(0).line(true)));
-        return;
+    for (const auto &r : rows) {
+        const QVector<codec::ConfigChange> changes =
+            codec::compare_config(device, with(device, {r.line, r.value}));
+        // The texts, then the count of every area.
+        QStringList got, expected{QString::fromUtf8(r.text)};
+        for (const codec::ConfigChange &c : changes)
+            got << c.line(true);
+        for (int a = 0; a < codec::kDiffAreaCount; ++a) {
+            got << QString::number(codec::count_changes(changes, DiffArea(a)));
+            expected << QString::number(DiffArea(a) == r.area);
+        }
+        QCOMPARE(got, expected);
     }
-    QCOMPARE(changes.size(), 1);
-    QCOMPARE(int(changes[0].area), area);
-    QCOMPARE(changes[0].line(true), text);
-    for (int a = 0; a < codec::kDiffAreaCount; ++a)
-        QCOMPARE(codec::count_changes(changes, DiffArea(a)), a == area ? 1 : 0);
-}
+    // Lines that count for nothing, as the device would hold them: a value
+    // unchanged, an effect copy the import overwrites, zero by layout, a flag
+    // written as 5, a byte beyond 255 sent as its low 8 bits, a negative
+    // rectangle value sent as 0, a custom size beside a preset format.
+    const std::pair<int, int> unchanged[] = {
+        {1, 50}, {60 + 17 * 4 + 10, 3}, {37, 9}, {73, 5}, {1, 50 + 256}, {446, -5}, {1997, 2000}};
+    for (const auto &[line, value] : unchanged)
+        QVERIFY2(codec::compare_config(device, with(device, {line, value})).isEmpty(),
+                 qPrintable(QString::number(line)));
 
-void TestConfigDiff::one_change_per_meaning()
-{
-    const ConfigValues device = device_values();
-    QVERIFY(codec::compare_config(device, device).isEmpty());
-
-    ConfigValues file = device;
     // All four lines of one rectangle, the three of a border colour and the
     // four of a layer order: three changes.
-    file[742] = 0;
-    file[743] = 1920;
-    file[744] = 0;
-    file[745] = 1080;
-    file[49] = file[50] = file[51] = 0;
-    for (int i = 0; i < 4; ++i)
-        file[size_t(60 + 17 * 7 + 4 + i)] = 3 - i;
-    const QVector<codec::ConfigChange> changes = codec::compare_config(device, file);
+    const int layers = 60 + 17 * 7 + 4;
+    const QVector<codec::ConfigChange> changes = codec::compare_config(
+        device, with(device, {742, 0, 743, 1920, 744,    0, 745,        1080, 49,         0,
+                              50,  0, 51,  0,    layers, 3, layers + 1, 2,    layers + 2, 1}));
     QCOMPARE(changes.size(), 3);
     QCOMPARE(codec::count_changes(changes, DiffArea::DisplayModes), 2);
     QCOMPARE(codec::count_changes(changes, DiffArea::Borders), 1);
@@ -135,15 +105,10 @@ void TestConfigDiff::one_change_per_meaning()
     QCOMPARE(changes[2].line(true), QStringLiteral("M7 · layer order (0, 0, 0, 0) → (3, 2, 1, 0)"));
 
     // With the custom format only the custom size is compared.
-    ConfigValues custom = device;
-    custom[1999] = 9;
-    ConfigValues other = custom;
-    other[1997] = 2000;
-    QCOMPARE(codec::compare_config(custom, other).value(0).line(false),
+    const ConfigValues custom = with(device, {1999, 9});
+    QCOMPARE(codec::compare_config(custom, with(custom, {1997, 2000})).value(0).line(false),
              QStringLiteral("输出分辨率 1920x1080（自定义） → 2000x1080（自定义）"));
-    file = device;
-    file[73] = 0;
-    QCOMPARE(codec::compare_config(device, file).value(0).line(false),
+    QCOMPARE(codec::compare_config(device, with(device, {73, 0})).value(0).line(false),
              QStringLiteral("M0 · WIN1 开启 → 关闭"));
 }
 
