@@ -1,8 +1,8 @@
-// Fault matrix: every acknowledged command and the chains the reply engines
-// continue, and every read of the read-back, against a device that misbehaves
-// in each way it can, on both links. TESSEL_FAULT_ROWS selects the rows whose
-// tag starts with one of its comma-separated prefixes (one CTest slice each);
-// TESSEL_FULL_TIMING=1 runs them with the specified waits instead of fast replies.
+// Fault matrix: every acknowledged command, the chains the reply engines continue
+// and every read of the read-back, against a device that misbehaves in each way it
+// can, on both links. TESSEL_FAULT_ROWS picks the rows whose tags start with one of
+// its comma-separated prefixes (a CTest slice); TESSEL_FULL_TIMING=1 runs them with
+// the specified waits instead of fast replies.
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -48,28 +48,7 @@ void add_row(bool serial, const QByteArray &rest, const Values &...values)
         ((QTest::newRow(tag.constData()) << serial) << ... << values);
 }
 
-enum Fault { None, Silent, BadByte2, Split, Junk, Late, PastBound, Truncated, BadCommand, HangUp };
-const char *const kFaultNames[] = {
-    "none", "silent",         "byte 2 not 4", "split in two",       "junk first",
-    "late", "past the bound", "wrong length", "wrong command byte", "hang-up"};
-
-// Each fault damages only the replies of one command code or read selector
-// (sim::kReadScope + selector); the hang-up is placed by frame count.
-void inject(sim::SimFaults &f, int fault, int key)
-{
-    f.scope = {key};
-    if (fault == Silent)
-        (key < sim::kReadScope ? f.mute_commands : f.mute_reads).insert(key % sim::kReadScope);
-    f.bad_ack = fault == BadByte2;
-    f.split_ms = fault == Split ? 100 : -1;
-    f.junk = fault == Junk ? QByteArrayLiteral("xyz") : QByteArray();
-    f.delay_ms = fault == Late ? kLateMs : fault == PastBound ? kPastBoundMs : 0;
-    f.truncate_to = fault == Truncated ? 2 : -1;
-    f.bad_command_byte = fault == BadCommand;
-}
-
-// One acknowledged step: the reply code it waits under, the command sent,
-// and how many times it runs in a row.
+// One acknowledged step: the reply code awaited, the command, how many in a row.
 struct Step {
     int code;
     uint8_t command;
@@ -79,9 +58,8 @@ struct Step {
 // What an accepted chain does to the records at its end.
 enum class After { Nothing, StatusRead, Reset, ReadBack };
 
-// A command that waits for its acknowledgement, sent short (payload a, b) or
-// buffered under a modal busy dialog, or the operator's import of a file; and
-// the steps the reply engines send after it.
+// A command awaiting its acknowledgement under a modal busy dialog, short (payload
+// a, b) or buffered, or the operator's import of a file; then the engines' steps.
 struct Chain {
     enum Kind { Short, Buffer, Import } kind;
     const char *payload; // hex
@@ -91,6 +69,11 @@ struct Chain {
 };
 
 // clang-format off
+enum Fault { None, Silent, BadByte2, Split, Junk, Late, PastBound, Truncated, BadCommand, HangUp,
+             AtBoundEnd };
+const char *const kFaultNames[] = {"none", "silent", "byte 2 not 4", "split in two", "junk first",
+    "late", "past the bound", "wrong length", "wrong command byte", "hang-up", "at the bound's end"};
+
 const Chain kChains[] = {
     {Chain::Short, "0003", {{kWaitInputSource, kCmdInputSource}}, After::StatusRead, kWaitStatus},
     {Chain::Short, "0100", {{kWaitPipOnOff, kCmdPipOnOff}}, After::Nothing, 0},
@@ -107,6 +90,23 @@ const Chain kChains[] = {
                          {kWaitImportEnd, kCmdImportEnd}}, After::ReadBack, kWaitWindows},
 };
 // clang-format on
+
+// Each fault damages only the replies of one command code or read selector
+// (sim::kReadScope + selector); the hang-up is placed by frame count.
+void inject(sim::SimFaults &f, int fault, int key)
+{
+    f.scope = {key};
+    if (fault == Silent)
+        (key < sim::kReadScope ? f.mute_commands : f.mute_reads).insert(key % sim::kReadScope);
+    f.bad_ack = fault == BadByte2;
+    f.split_ms = fault == Split ? 100 : -1;
+    f.junk = fault == Junk ? QByteArrayLiteral("xyz") : QByteArray();
+    f.delay_ms = fault == Late ? kLateMs : fault == PastBound ? kPastBoundMs : 0;
+    if (fault == AtBoundEnd)
+        f.delay_ms = kBoundMs - 400;
+    f.truncate_to = fault == Truncated ? 2 : -1;
+    f.bad_command_byte = fault == BadCommand;
+}
 
 // The reads of the import preview, which come before the chain's first frame.
 constexpr int kPreviewReads = 38;
@@ -127,12 +127,15 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("fault");
         // The hang-up (on the step's first frame) is for the import; the killed
-        // device covers a lost link under a modal dialog.
+        // device covers a lost link under a modal dialog. Only the serial engine
+        // waits out its full wait after a reply, so the bound can end inside it.
         for (bool serial : {true, false}) {
             for (int c = 0; c < int(std::size(kChains)); ++c) {
+                const bool import = kChains[c].kind == Chain::Import;
                 for (int st = 0; st < kChains[c].steps.size(); ++st) {
-                    for (int f = None; f <= HangUp; ++f) {
-                        if (f != BadCommand && (f != HangUp || kChains[c].kind == Chain::Import))
+                    for (int f = None; f <= AtBoundEnd; ++f) {
+                        if (f == AtBoundEnd ? serial && import && st == 0
+                                            : f != BadCommand && (f != HangUp || import))
                             add_row(serial,
                                     QByteArray::number(kChains[c].steps[st].code) + ' ' +
                                         kFaultNames[f],
@@ -156,12 +159,16 @@ private slots:
         // Whether the faulted step still counts as acknowledged (no warning: the
         // chain runs to its end), and the commands the device receives. Replies are
         // taken whole: one in two pieces is as good as one in one.
-        const bool completed = fault == None || fault == Split || fault == Late;
+        const bool completed = QList<int>{None, Split, Late, AtBoundEnd}.contains(fault);
         const int sent = completed ? all.size() : all.indexOf(c.steps[step].command) + 1;
 
         if (!start(serial))
             QSKIP("no pseudo-terminal here");
         QVERIFY(m_s.connect_link());
+        // The acknowledgement comes in the bound's last moments, and the engine's
+        // full wait runs past it: the bound stops when the engine takes the reply.
+        if (fault == AtBoundEnd)
+            m_s.view->link().set_full_timing(true);
         inject(m_s.sim->faults(), fault, c.steps[step].command);
         if (fault == HangUp)
             m_s.sim->faults().drop_after_frames =
@@ -214,8 +221,11 @@ private slots:
             QCOMPARE(serial ? m_s.view->serial_port().bytesAvailable()
                             : m_s.view->socket().bytesAvailable(),
                      qint64(0));
-            if (c.after == After::ReadBack)
+            if (import) {
                 QCOMPARE(device_data.cur_mul_mode, m_s.sim->image().cur_mul_mode);
+                QCOMPARE(m_s.view->link().upload_state(), DeviceLink::UploadState::Finished);
+            }
+            QVERIFY(!m_s.view->link().bound_running());
         } else {
             // A reply after the bound starts nothing more; nor does anything else late.
             QTest::qWait(fault == PastBound ? kPastBoundMs - kBoundMs + 400 : 200);

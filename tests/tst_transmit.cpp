@@ -1,15 +1,11 @@
 // The one transmit routine and the busy dialog, against the simulated device on
-// both links; every way an acknowledgement can fail, and a device gone, is in
-// the fault matrix.
+// both links; every way an acknowledgement can fail (also at the bound's end) and
+// a device gone are in the fault matrix.
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QtTest>
 
 #include "device/device_data.h"
-#include "import_preview_answerer.h"
-#include "maintenance/maintenance_codec.h"
-#include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
@@ -59,9 +55,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QVERIFY(m.view->transmit_short(kCmdPipOnOff, 1, 1, TxWait::busy(kWaitPipOnOff, "wait")));
-        QVERIFY(stayed);
-        QVERIFY(clock.elapsed() >= 800);
-        QVERIFY(!m.view->busy_dialog());
+        QVERIFY(stayed && clock.elapsed() >= 800 && !m.view->busy_dialog());
         int &code = serial ? device_data.serial_wait_code : device_data.net_wait_code;
         QCOMPARE(code, 0);
         QVERIFY(m.sim->image().pip_state[1] != 0);
@@ -88,36 +82,6 @@ private slots:
         QCOMPARE(m.sim->frame_log(), (QStringList{"3a01040100820a01013a", "3a01040100100a00023a",
                                                   "3a01040100100a00033a"}));
         QVERIFY(boxes.texts.isEmpty());
-    }
-
-    // The bound stops when the engine takes the reply, not after the engine's
-    // wait: the import's first acknowledgement in the last 600 ms of the bound
-    // (the serial engine's wait running past it) lets the import run to its end
-    // without a warning, and the window usable afterwards.
-    void acknowledgement_at_the_end_of_the_bound()
-    {
-        if (!m.start(true))
-            QSKIP("no pseudo-terminal here");
-        m.view->form().fullTimingBox->setChecked(true);
-        QVERIFY(m.connect_link());
-        m.view->set_busy_bound_ms(kBoundMs);
-        m.sim->clear_frame_log();
-        m.sim->faults().scope = {kCmdImportInput};
-        m.sim->faults().delay_ms = kBoundMs - 400;
-        QFile file(m.path(QStringLiteral("import.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(codec::write_config_file(codec::export_values(device_data)));
-        file.close();
-        ModalAnswerer boxes(QMessageBox::Yes);
-        PreviewAnswerer preview(true);
-        FileDialogAnswerer files(file.fileName());
-        QTest::mouseClick(m.view->form().importBtn, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!m.view->busy_dialog() && m.view->isEnabled(), 60000);
-        QCOMPARE(preview.seen.size(), 1);
-        QVERIFY(boxes.texts.isEmpty());
-        QCOMPARE(m.written_commands().size(), 3 + kModeCount);
-        QCOMPARE(m.view->link().upload_state(), DeviceLink::UploadState::Finished);
-        QVERIFY(!m.view->link().bound_running());
     }
 
     // A write that fails, before the link is opened, sets no code and leaves the
