@@ -4,8 +4,6 @@
 
 #include <QtTest>
 
-#include <iterator>
-
 #include "device/codec.h"
 
 using namespace codec;
@@ -51,6 +49,7 @@ struct Decoder {
     Ints (*fields)(const DeviceData &);
     Ints expected;
 };
+
 // clang-format off
 bool decode_status_at(const QByteArray &r, int, DeviceData &d) { return decode_status(r, d); }
 
