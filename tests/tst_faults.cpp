@@ -1,8 +1,8 @@
-// Fault matrix: every acknowledged command and the chains the reply engines
-// continue, and every read of the read-back, against a device that misbehaves
-// in each way it can, on both links. TESSEL_FAULT_ROWS selects the rows whose
-// tag starts with one of its comma-separated prefixes (one CTest slice each);
-// TESSEL_FULL_TIMING=1 runs them with the specified waits instead of fast replies.
+// Fault matrix: every acknowledged command, the chains the reply engines continue
+// and every read of the read-back, against a device that misbehaves in each way it
+// can, on both links. TESSEL_FAULT_ROWS picks the rows whose tags start with one of
+// its comma-separated prefixes (a CTest slice); TESSEL_FULL_TIMING=1 runs them with
+// the specified waits instead of fast replies.
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,7 +25,6 @@
 namespace {
 
 using namespace proto;
-using sim::SimFaults;
 
 // Short, so that every fault that ends at the bound ends soon; a late reply
 // still comes well inside it, after the longest engine wait.
@@ -35,55 +34,21 @@ constexpr int kPastBoundMs = kBoundMs + 800;
 // The longest a direct read after an accepted reply may take: the longest
 // first wait and the network's ten polls.
 constexpr int kReadAllowanceMs = 1500 + 10 * 300;
-const QString kNoAnswer = QStringLiteral("设备无响应！！");
-const QString kConnectFailed = QStringLiteral("连接设备失败！！");
 const QString kLinkLost = QStringLiteral("与设备的连接已断开！");
-const QString kStatusRead = QStringLiteral("3a01040100fe0a00003a");
 
-bool selected(const QByteArray &tag)
+// Adds the row "<link> <rest>" when TESSEL_FAULT_ROWS selects it.
+template <typename... Values>
+void add_row(bool serial, const QByteArray &rest, const Values &...values)
 {
-    const QByteArray filter = qgetenv("TESSEL_FAULT_ROWS");
-    const QList<QByteArray> prefixes = filter.split(',');
-    return filter.isEmpty() || std::any_of(prefixes.begin(), prefixes.end(),
-                                           [&](const QByteArray &p) { return tag.startsWith(p); });
+    const QByteArray tag = (serial ? "serial " : "network ") + rest;
+    const QByteArrayList prefixes = qgetenv("TESSEL_FAULT_ROWS").split(',');
+    if (qEnvironmentVariableIsEmpty("TESSEL_FAULT_ROWS") ||
+        std::any_of(prefixes.begin(), prefixes.end(),
+                    [&](const QByteArray &p) { return tag.startsWith(p); }))
+        ((QTest::newRow(tag.constData()) << serial) << ... << values);
 }
 
-QByteArray link_name(bool serial)
-{
-    return serial ? "serial" : "network";
-}
-
-enum Fault { None, Silent, BadByte2, Split, Junk, Late, PastBound, Truncated, BadCommand, HangUp };
-
-// Each fault damages only the replies of one command code or read selector
-// (sim::kReadScope + selector); the hang-up is placed by frame count.
-const struct {
-    const char *name;
-    void (*inject)(SimFaults &, int key);
-} kFaults[] = {
-    {"none", [](SimFaults &, int) {}},
-    {"silent",
-     [](SimFaults &f, int key) {
-         (key < sim::kReadScope ? f.mute_commands : f.mute_reads).insert(key % sim::kReadScope);
-     }},
-    {"byte 2 not 4", [](SimFaults &f, int) { f.bad_ack = true; }},
-    {"split in two", [](SimFaults &f, int) { f.split_ms = 100; }},
-    {"junk first", [](SimFaults &f, int) { f.junk = QByteArrayLiteral("xyz"); }},
-    {"late", [](SimFaults &f, int) { f.delay_ms = kLateMs; }},
-    {"past the bound", [](SimFaults &f, int) { f.delay_ms = kPastBoundMs; }},
-    {"wrong length", [](SimFaults &f, int) { f.truncate_to = 2; }},
-    {"wrong command byte", [](SimFaults &f, int) { f.bad_command_byte = true; }},
-    {"hang-up", [](SimFaults &, int) {}},
-};
-
-void inject(SimFaults &f, int fault, int key)
-{
-    f.scope = {key};
-    kFaults[fault].inject(f, key);
-}
-
-// One acknowledged step: the reply code it waits under, the command sent,
-// and how many times it runs in a row.
+// One acknowledged step: the reply code awaited, the command, how many in a row.
 struct Step {
     int code;
     uint8_t command;
@@ -93,28 +58,22 @@ struct Step {
 // What an accepted chain does to the records at its end.
 enum class After { Nothing, StatusRead, Reset, ReadBack };
 
-// A command that waits for its acknowledgement, sent short (payload a, b) or
-// buffered under a modal busy dialog, or the operator's import of a file; and
-// the steps the reply engines send after it.
+// A command awaiting its acknowledgement under a modal busy dialog, short (payload
+// a, b) or buffered, or the operator's import of a file; then the engines' steps.
 struct Chain {
     enum Kind { Short, Buffer, Import } kind;
     const char *payload; // hex
     QVector<Step> steps;
     After after;
     int code_left; // expected-reply code an accepted chain leaves behind
-
-    // Every command of the chain, in the order the device receives them.
-    QList<int> commands() const
-    {
-        QList<int> sent;
-        for (const Step &s : steps)
-            for (int i = 0; i < s.repeat; ++i)
-                sent.append(s.command);
-        return sent;
-    }
 };
 
 // clang-format off
+enum Fault { None, Silent, BadByte2, Split, Junk, Late, PastBound, Truncated, BadCommand, HangUp,
+             AtBoundEnd };
+const char *const kFaultNames[] = {"none", "silent", "byte 2 not 4", "split in two", "junk first",
+    "late", "past the bound", "wrong length", "wrong command byte", "hang-up", "at the bound's end"};
+
 const Chain kChains[] = {
     {Chain::Short, "0003", {{kWaitInputSource, kCmdInputSource}}, After::StatusRead, kWaitStatus},
     {Chain::Short, "0100", {{kWaitPipOnOff, kCmdPipOnOff}}, After::Nothing, 0},
@@ -132,23 +91,25 @@ const Chain kChains[] = {
 };
 // clang-format on
 
+// Each fault damages only the replies of one command code or read selector
+// (sim::kReadScope + selector); the hang-up is placed by frame count.
+void inject(sim::SimFaults &f, int fault, int key)
+{
+    f.scope = {key};
+    if (fault == Silent)
+        (key < sim::kReadScope ? f.mute_commands : f.mute_reads).insert(key % sim::kReadScope);
+    f.bad_ack = fault == BadByte2;
+    f.split_ms = fault == Split ? 100 : -1;
+    f.junk = fault == Junk ? QByteArrayLiteral("xyz") : QByteArray();
+    f.delay_ms = fault == Late ? kLateMs : fault == PastBound ? kPastBoundMs : 0;
+    if (fault == AtBoundEnd)
+        f.delay_ms = kBoundMs - 400;
+    f.truncate_to = fault == Truncated ? 2 : -1;
+    f.bad_command_byte = fault == BadCommand;
+}
+
 // The reads of the import preview, which come before the chain's first frame.
 constexpr int kPreviewReads = 38;
-
-// Imports a file that holds the records as they stand, which passes the
-// resolution check, answering the preview with Import.
-bool start_import(SimSession &s)
-{
-    QFile file(s.path(QStringLiteral("import.txt")));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(codec::write_config_file(codec::export_values(device_data)));
-    file.close();
-    FileDialogAnswerer files(file.fileName());
-    PreviewAnswerer preview(true);
-    QTest::mouseClick(s.view->form().importBtn, Qt::LeftButton);
-    return preview.seen.size() == 1;
-}
 
 } // namespace
 
@@ -159,12 +120,239 @@ class TestFaults : public QObject
 private slots:
     void cleanup() { m_s.stop(); }
 
-    void acknowledgements_data();
-    void acknowledgements();
-    void readback_data();
-    void readback();
-    void device_process_killed_data();
-    void device_process_killed();
+    void acknowledgements_data()
+    {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<int>("chain");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("fault");
+        // The hang-up (on the step's first frame) is for the import; the killed
+        // device covers a lost link under a modal dialog. Only the serial engine
+        // waits out its full wait after a reply, so the bound can end inside it.
+        for (bool serial : {true, false}) {
+            for (int c = 0; c < int(std::size(kChains)); ++c) {
+                const bool import = kChains[c].kind == Chain::Import;
+                for (int st = 0; st < kChains[c].steps.size(); ++st) {
+                    for (int f = None; f <= AtBoundEnd; ++f) {
+                        if (f == AtBoundEnd ? serial && import && st == 0
+                                            : f != BadCommand && (f != HangUp || import))
+                            add_row(serial,
+                                    QByteArray::number(kChains[c].steps[st].code) + ' ' +
+                                        kFaultNames[f],
+                                    c, st, f);
+                    }
+                }
+            }
+        }
+    }
+    void acknowledgements()
+    {
+        QFETCH(bool, serial);
+        QFETCH(int, chain);
+        QFETCH(int, step);
+        QFETCH(int, fault);
+        const Chain &c = kChains[chain];
+        QList<int> all; // every command of the chain, in the order the device receives them
+        for (const Step &s : c.steps)
+            all += QVector<int>(s.repeat, s.command).toList();
+        const bool import = c.kind == Chain::Import;
+        // Whether the faulted step still counts as acknowledged (no warning: the
+        // chain runs to its end), and the commands the device receives. Replies are
+        // taken whole: one in two pieces is as good as one in one.
+        const bool completed = QList<int>{None, Split, Late, AtBoundEnd}.contains(fault);
+        const int sent = completed ? all.size() : all.indexOf(c.steps[step].command) + 1;
+
+        if (!start(serial))
+            QSKIP("no pseudo-terminal here");
+        QVERIFY(m_s.connect_link());
+        // The acknowledgement comes in the bound's last moments, and the engine's
+        // full wait runs past it: the bound stops when the engine takes the reply.
+        if (fault == AtBoundEnd)
+            m_s.view->link().set_full_timing(true);
+        inject(m_s.sim->faults(), fault, c.steps[step].command);
+        if (fault == HangUp)
+            m_s.sim->faults().drop_after_frames =
+                m_s.sim->frame_log().size() + sent + (import ? kPreviewReads : 0);
+        m_s.sim->clear_frame_log();
+        // A record that only a reset would bring back to its default layout.
+        device_data.mode_data[2].win_out[1] = DevRect{1, 2, 3, 4};
+
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last_frame_ms = 0;
+        QObject scope; // ends the connection with this function
+        connect(m_s.sim.get(), &sim::SimServer::frame_received, &scope,
+                [&](const QByteArray &) { last_frame_ms = clock.elapsed(); });
+        ModalAnswerer boxes(QMessageBox::Yes);
+        if (import) {
+            // A file of the records as they stand passes the resolution check.
+            QFile file(m_s.path(QStringLiteral("import.txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(codec::write_config_file(codec::export_values(device_data)));
+            file.close();
+            FileDialogAnswerer files(file.fileName());
+            PreviewAnswerer preview(true);
+            QTest::mouseClick(m_s.view->form().importBtn, Qt::LeftButton);
+            QCOMPARE(preview.seen.size(), 1);
+        } else {
+            const QByteArray payload = QByteArray::fromHex(c.payload);
+            const TxWait wait = TxWait::busy(c.steps[0].code, QStringLiteral("busy"));
+            QVERIFY(c.kind == Chain::Short
+                        ? m_s.view->transmit_short(c.steps[0].command, payload[0], payload[1], wait)
+                        : m_s.view->transmit(c.steps[0].command, payload, wait));
+        }
+        // A chain runs on under the non-modal dialog; a lone command has ended here.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_s.view->busy_dialog() && m_s.view->isEnabled(), 60000);
+        const qint64 ended = clock.elapsed();
+        // Reads after an accepted chain are bounded by their own waits.
+        const bool reads = c.after == After::StatusRead || c.after == After::ReadBack;
+        const int limit = kBoundMs + 1000 + (completed && reads ? kReadAllowanceMs : 0);
+        QVERIFY2(ended - last_frame_ms < limit, qPrintable(QString::number(ended - last_frame_ms)));
+        // Only the warning, where the device did not answer. A network hang-up
+        // closes the connection: a lost link, told as such.
+        const QString warning =
+            fault == HangUp && !serial ? kLinkLost : QStringLiteral("设备无响应！！");
+        QCOMPARE(boxes.texts, completed ? QStringList() : QStringList{warning});
+        QCOMPARE(serial ? device_data.serial_wait_code : device_data.net_wait_code,
+                 completed ? c.code_left : 0);
+        if (completed) {
+            // Each engine takes the whole reply, once; the import read the
+            // device back from its first read on.
+            QCOMPARE(serial ? m_s.view->serial_port().bytesAvailable()
+                            : m_s.view->socket().bytesAvailable(),
+                     qint64(0));
+            if (import) {
+                QCOMPARE(device_data.cur_mul_mode, m_s.sim->image().cur_mul_mode);
+                QCOMPARE(m_s.view->link().upload_state(), DeviceLink::UploadState::Finished);
+            }
+            QVERIFY(!m_s.view->link().bound_running());
+        } else {
+            // A reply after the bound starts nothing more; nor does anything else late.
+            QTest::qWait(fault == PastBound ? kPastBoundMs - kBoundMs + 400 : 200);
+        }
+        QCOMPARE(m_s.written_commands(), all.mid(0, sent));
+        // The import preview reads the status once before the chain.
+        QCOMPARE(m_s.sim->frame_log().count(QStringLiteral("3a01040100fe0a00003a")),
+                 (import ? 1 : 0) + (completed && reads));
+        // The import replaces the records from its file, whatever the device answers.
+        if (!import)
+            QCOMPARE(device_data.mode_data[2].win_out[1] == (DevRect{1920, 0, 1920, 1080}),
+                     completed && c.after == After::Reset);
+    }
+
+    void readback_data()
+    {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<bool>("open");    // the link stays open
+        QTest::addColumn<bool>("decoded"); // the faulty reply was decoded
+        // What each fault does to one read, by the read's own waits: the serial
+        // link takes what is in by the end of its wait, up to the reply's length;
+        // the network link takes the reply's length or nothing, polling for a
+        // while. Only a status read that fails closes the link.
+        const struct {
+            int fault;
+            bool serial_decoded, net_decoded, status_serial_open, status_net_open;
+        } rows[] = {
+            {Silent, false, false, false, false}, {Truncated, false, false, true, false},
+            {Junk, false, false, true, true},     {Split, true, true, true, true},
+            {Late, false, true, false, true},     {BadCommand, false, false, true, true},
+        };
+        for (bool serial : {true, false}) {
+            for (int selector : {kSelStatus, kSelModeTable, kSelWindows}) {
+                for (const auto &r : rows)
+                    add_row(serial,
+                            "read " + QByteArray::number(selector) + ' ' + kFaultNames[r.fault],
+                            selector, r.fault,
+                            selector != kSelStatus ||
+                                (serial ? r.status_serial_open : r.status_net_open),
+                            serial ? r.serial_decoded : r.net_decoded);
+            }
+        }
+    }
+    void readback()
+    {
+        QFETCH(bool, serial);
+        QFETCH(int, selector);
+        QFETCH(int, fault);
+        QFETCH(bool, open);
+        QFETCH(bool, decoded);
+        if (!start(serial))
+            QSKIP("no pseudo-terminal here");
+        inject(m_s.sim->faults(), fault, sim::kReadScope + selector);
+        ModalAnswerer boxes;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(m_s.connect_link(), open);
+        // The slowest honest outcome: every read's first wait, one of them running out
+        // its ten polls, and a margin for a loaded machine.
+        QVERIFY(clock.elapsed() < 800 + 800 + 1500 + 10 * 300 + 3000);
+        QVERIFY(m_s.view->isEnabled() && !m_s.view->busy_dialog());
+        QCOMPARE(boxes.texts,
+                 open ? QStringList() : QStringList{QStringLiteral("连接设备失败！！")});
+
+        const sim::SimImage &s = m_s.sim->image();
+        const int mode = s.cur_mul_mode;
+        if (selector == kSelStatus) {
+            QCOMPARE(device_data.cur_mul_mode == mode, decoded);
+            QCOMPARE(device_data.custom_res_w == s.custom_res_w, decoded);
+        } else if (selector == kSelModeTable) {
+            for (int m = 0; m < kModeCount; ++m) {
+                for (int w = 0; w < kWindowCount; ++w)
+                    QCOMPARE(device_data.mode_data[m].win_source[w],
+                             decoded ? s.mode_data[m].win_source[w] : 0);
+            }
+        } else {
+            const sim::SimRect &r = s.mode_data[mode].win_out[1];
+            const DevRect &got = device_data.mode_data[mode].win_out[1];
+            QCOMPARE(got == (DevRect{r.x, r.y, r.w, r.h}), decoded);
+            QCOMPARE(got == (DevRect{600, 200, 2640, 600}), !decoded);
+        }
+    }
+
+    void device_process_killed_data()
+    {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<bool>("while_busy");
+        for (bool serial : {true, false}) {
+            add_row(serial, "killed while idle", false);
+            add_row(serial, "killed during a busy dialog", true);
+        }
+    }
+    void device_process_killed()
+    {
+        QFETCH(bool, serial);
+        QFETCH(bool, while_busy);
+        QVERIFY(start(false)); // the window only: the device is a process of its own
+        QProcess device;
+        quint16 port = 0;
+        QString pty;
+        const QStringList mute{"--mute-commands", QString::number(kCmdInputSource)};
+        QVERIFY(start_sim_process(device, QStringLiteral(TESSEL_SIM_PATH),
+                                  sim_on_both_links(while_busy ? mute : QStringList()), port,
+                                  &pty));
+        QVERIFY(connect_view(*m_s.view, port, pty, serial));
+        if (while_busy) {
+            QTimer::singleShot(300, &device, [&device] { device.kill(); });
+        } else {
+            device.kill();
+            QVERIFY(device.waitForFinished());
+            // A peer gone closes the network link as it goes, before any write.
+            if (!serial)
+                QTRY_VERIFY(!m_s.view->link().is_open());
+        }
+        // The first command after the kill ends with the loss (or is not written
+        // at all); either way the window says so once, and the next one is not sent.
+        ModalAnswerer boxes;
+        m_s.view->transmit_short(kCmdInputSource, 0, 3, TxWait::busy(kWaitInputSource, "busy"));
+        QTRY_COMPARE(boxes.texts, QStringList{kLinkLost});
+        QVERIFY(!m_s.view->busy_dialog() && m_s.view->isEnabled() && !m_s.view->link().is_open());
+        QVERIFY(!m_s.view->transmit_short(kCmdPipOnOff, 0, 3, TxWait::busy(kWaitPipOnOff, "busy")));
+        QCOMPARE(boxes.texts, QStringList{kLinkLost});
+        QCOMPARE(device_data.serial_wait_code + device_data.net_wait_code, 0);
+        device.waitForFinished();
+    }
 
 private:
     bool start(bool serial)
@@ -178,233 +366,6 @@ private:
 
     SimSession m_s;
 };
-
-void TestFaults::acknowledgements_data()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<int>("chain");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<int>("fault");
-    for (bool serial : {true, false}) {
-        for (int c = 0; c < int(std::size(kChains)); ++c) {
-            for (int st = 0; st < kChains[c].steps.size(); ++st) {
-                // The hang-up (on the step's first frame) is for the import; the
-                // killed device covers a lost link under a modal dialog.
-                for (int fault :
-                     {None, Silent, BadByte2, Split, Junk, Late, PastBound, Truncated, HangUp}) {
-                    const QByteArray tag = link_name(serial) + " " +
-                                           QByteArray::number(kChains[c].steps[st].code) + " " +
-                                           kFaults[fault].name;
-                    if ((fault != HangUp || kChains[c].kind == Chain::Import) && selected(tag))
-                        QTest::newRow(tag.constData()) << serial << c << st << fault;
-                }
-            }
-        }
-    }
-}
-
-void TestFaults::acknowledgements()
-{
-    QFETCH(bool, serial);
-    QFETCH(int, chain);
-    QFETCH(int, step);
-    QFETCH(int, fault);
-    const Chain &c = kChains[chain];
-    const Step &faulted = c.steps[step];
-    const QList<int> all = c.commands();
-    const int first = all.indexOf(faulted.command);
-    const bool import = c.kind == Chain::Import;
-    // Whether the faulted step still counts as acknowledged (no warning: the
-    // chain runs to its end), and the commands the device receives. Replies are
-    // taken whole: one in two pieces is as good as one in one.
-    const bool completed = fault == None || fault == Split || fault == Late;
-    const int sent = completed ? all.size() : first + 1;
-
-    if (!start(serial))
-        QSKIP("no pseudo-terminal here");
-    QVERIFY(m_s.connect_link());
-    inject(m_s.sim->faults(), fault, faulted.command);
-    if (fault == HangUp)
-        m_s.sim->faults().drop_after_frames =
-            m_s.sim->frame_log().size() + sent + (import ? kPreviewReads : 0);
-    m_s.sim->clear_frame_log();
-    // A record that only a reset would bring back to its default layout.
-    device_data.mode_data[2].win_out[1] = DevRect{1, 2, 3, 4};
-
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last_frame_ms = 0;
-    QObject scope; // ends the connections with this function
-    connect(m_s.sim.get(), &sim::SimServer::frame_received, &scope,
-            [&](const QByteArray &) { last_frame_ms = clock.elapsed(); });
-    ModalAnswerer boxes(QMessageBox::Yes);
-    if (import) {
-        QVERIFY(start_import(m_s));
-    } else {
-        const QByteArray payload = QByteArray::fromHex(c.payload);
-        const TxWait wait = TxWait::busy(c.steps[0].code, QStringLiteral("busy"));
-        const uint8_t command = c.steps[0].command;
-        QVERIFY(c.kind == Chain::Short
-                    ? m_s.view->transmit_short(command, payload[0], payload[1], wait)
-                    : m_s.view->transmit(command, payload, wait));
-    }
-    // A chain runs on under the non-modal dialog; a lone command has ended here.
-    QTRY_VERIFY_WITH_TIMEOUT(!m_s.view->busy_dialog() && m_s.view->isEnabled(), 60000);
-    const qint64 ended = clock.elapsed();
-    // Reads after an accepted chain are bounded by their own waits.
-    const bool reads = c.after == After::StatusRead || c.after == After::ReadBack;
-    const int limit = kBoundMs + 1000 + (completed && reads ? kReadAllowanceMs : 0);
-    QVERIFY2(ended - last_frame_ms < limit, qPrintable(QString::number(ended - last_frame_ms)));
-    // Only the warning, where the device did not answer. A network hang-up
-    // closes the connection: a lost link, told as such.
-    const QString warning = fault == HangUp && !serial ? kLinkLost : kNoAnswer;
-    QCOMPARE(boxes.texts, completed ? QStringList() : QStringList{warning});
-    QCOMPARE(serial ? device_data.serial_wait_code : device_data.net_wait_code,
-             completed ? c.code_left : 0);
-    // Each engine takes the whole reply, once.
-    if (completed)
-        QCOMPARE(serial ? m_s.view->serial_port().bytesAvailable()
-                        : m_s.view->socket().bytesAvailable(),
-                 qint64(0));
-    // The import read the device back from its first read on.
-    if (completed && c.after == After::ReadBack)
-        QCOMPARE(device_data.cur_mul_mode, m_s.sim->image().cur_mul_mode);
-
-    // A reply after the bound starts nothing more; nor does anything else late.
-    if (!completed)
-        QTest::qWait(fault == PastBound ? kPastBoundMs - kBoundMs + 400 : 200);
-    QCOMPARE(m_s.written_commands(), all.mid(0, sent));
-    // The import preview reads the status once before the chain.
-    QCOMPARE(m_s.sim->frame_log().count(kStatusRead), (import ? 1 : 0) + (completed && reads));
-    // The import replaces the records from its file, whatever the device answers.
-    if (!import) {
-        const bool reset = device_data.mode_data[2].win_out[1] == DevRect{1920, 0, 1920, 1080};
-        QCOMPARE(reset, completed && c.after == After::Reset);
-    }
-}
-
-void TestFaults::readback_data()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<int>("selector");
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<bool>("open");    // the link stays open
-    QTest::addColumn<bool>("decoded"); // the faulty reply was decoded
-
-    // What each fault does to one read, by the read's own waits: the serial
-    // link takes what is in by the end of its wait, up to the reply's length;
-    // the network link takes the reply's length or nothing, polling for a
-    // while. Only a status read that fails closes the link.
-    const struct {
-        int fault;
-        bool serial_decoded, net_decoded, status_serial_open, status_net_open;
-    } rows[] = {
-        {Silent, false, false, false, false}, {Truncated, false, false, true, false},
-        {Junk, false, false, true, true},     {Split, true, true, true, true},
-        {Late, false, true, false, true},     {BadCommand, false, false, true, true},
-    };
-    for (bool serial : {true, false}) {
-        for (int selector : {kSelStatus, kSelModeTable, kSelWindows}) {
-            for (const auto &r : rows) {
-                const QByteArray tag = link_name(serial) + " read " + QByteArray::number(selector) +
-                                       " " + kFaults[r.fault].name;
-                const bool open =
-                    selector != kSelStatus || (serial ? r.status_serial_open : r.status_net_open);
-                if (selected(tag))
-                    QTest::newRow(tag.constData()) << serial << selector << r.fault << open
-                                                   << (serial ? r.serial_decoded : r.net_decoded);
-            }
-        }
-    }
-}
-
-void TestFaults::readback()
-{
-    QFETCH(bool, serial);
-    QFETCH(int, selector);
-    QFETCH(int, fault);
-    QFETCH(bool, open);
-    QFETCH(bool, decoded);
-
-    if (!start(serial))
-        QSKIP("no pseudo-terminal here");
-    inject(m_s.sim->faults(), fault, sim::kReadScope + selector);
-    ModalAnswerer boxes;
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(m_s.connect_link(), open);
-    // The slowest honest outcome: every read's first wait, one of them running out
-    // its ten polls, and a margin for a loaded machine.
-    QVERIFY(clock.elapsed() < 800 + 800 + 1500 + 10 * 300 + 3000);
-    QVERIFY(m_s.view->isEnabled());
-    QVERIFY(!m_s.view->busy_dialog());
-    QCOMPARE(boxes.texts, open ? QStringList() : QStringList{kConnectFailed});
-
-    const sim::SimImage &s = m_s.sim->image();
-    const int mode = s.cur_mul_mode;
-    if (selector == kSelStatus) {
-        QCOMPARE(device_data.cur_mul_mode == mode, decoded);
-        QCOMPARE(device_data.custom_res_w == s.custom_res_w, decoded);
-    } else if (selector == kSelModeTable) {
-        for (int m = 0; m < kModeCount; ++m) {
-            for (int w = 0; w < kWindowCount; ++w)
-                QCOMPARE(device_data.mode_data[m].win_source[w],
-                         decoded ? s.mode_data[m].win_source[w] : 0);
-        }
-    } else {
-        const sim::SimRect &r = s.mode_data[mode].win_out[1];
-        const DevRect &got = device_data.mode_data[mode].win_out[1];
-        QCOMPARE(got == (DevRect{r.x, r.y, r.w, r.h}), decoded);
-        QCOMPARE(got == (DevRect{600, 200, 2640, 600}), !decoded);
-    }
-}
-
-void TestFaults::device_process_killed_data()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<bool>("while_busy");
-    for (bool serial : {true, false}) {
-        for (bool busy : {false, true}) {
-            const QByteArray tag =
-                link_name(serial) + " killed " + (busy ? "during a busy dialog" : "while idle");
-            if (selected(tag))
-                QTest::newRow(tag.constData()) << serial << busy;
-        }
-    }
-}
-
-void TestFaults::device_process_killed()
-{
-    QFETCH(bool, serial);
-    QFETCH(bool, while_busy);
-
-    QVERIFY(start(false)); // the window only: the device is a process of its own
-    QProcess device;
-    quint16 port = 0;
-    QString pty;
-    const QStringList mute{"--mute-commands", QString::number(kCmdInputSource)};
-    QVERIFY(start_sim_process(device, QStringLiteral(TESSEL_SIM_PATH),
-                              sim_on_both_links(while_busy ? mute : QStringList()), port, &pty));
-    QVERIFY(connect_view(*m_s.view, port, pty, serial));
-
-    if (while_busy) {
-        QTimer::singleShot(300, &device, [&device] { device.kill(); });
-    } else {
-        device.kill();
-        QVERIFY(device.waitForFinished());
-    }
-    // The first command after the kill ends with the loss (or is not written
-    // at all); either way the window says so once, and the next one is not sent.
-    ModalAnswerer boxes;
-    m_s.view->transmit_short(kCmdInputSource, 0, 3, TxWait::busy(kWaitInputSource, "busy"));
-    QTRY_COMPARE(boxes.texts, QStringList{kLinkLost});
-    QVERIFY(!m_s.view->busy_dialog());
-    QVERIFY(m_s.view->isEnabled());
-    QVERIFY(!m_s.view->link().is_open());
-    QVERIFY(!m_s.view->transmit_short(kCmdPipOnOff, 0, 3, TxWait::busy(kWaitPipOnOff, "busy")));
-    QCOMPARE(boxes.texts, QStringList{kLinkLost});
-    device.waitForFinished();
-}
 
 QTEST_MAIN(TestFaults)
 #include "tst_faults.moc"

@@ -1,32 +1,17 @@
 // The one transmit routine and the busy dialog, against the simulated device on
-// both links; every way an acknowledgement can fail is in the fault matrix.
+// both links; every way an acknowledgement can fail (also at the bound's end) and
+// a device gone are in the fault matrix.
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QtTest>
 
 #include "device/device_data.h"
-#include "import_preview_answerer.h"
-#include "maintenance/maintenance_codec.h"
-#include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
-namespace {
+using namespace proto;
 
 constexpr int kBoundMs = 1500;
-
-int &wait_code(bool serial)
-{
-    return serial ? device_data.serial_wait_code : device_data.net_wait_code;
-}
-
-TxWait busy(int code)
-{
-    return TxWait::busy(code, QStringLiteral("wait"));
-}
-
-} // namespace
 
 class TestTransmit : public QObject
 {
@@ -35,157 +20,100 @@ class TestTransmit : public QObject
 private slots:
     void cleanup() { m.stop(); }
 
-    void waits_data();
-    void waits();
-    void acknowledgement_at_the_end_of_the_bound();
-    void failed_write_sets_no_code();
-
-private:
-    bool connect_link(bool serial)
+    void waits_data()
     {
-        const bool open = m.start(serial) && m.connect_link();
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("serial, Esc") << true << true;
+        QTest::newRow("network, close request") << false << false;
+    }
+    // A busy command and a delayed one: one frame each, the window disabled while
+    // it waits, and a busy dialog that only the acknowledgement closes.
+    void waits()
+    {
+        QFETCH(bool, serial);
+        QFETCH(bool, escape);
+        QVERIFY(m.start(serial) && m.connect_link());
         m.sim->clear_frame_log();
-        return open;
+        m.view->set_busy_bound_ms(kBoundMs);
+        m.sim->image().pip_state[1] = 0;
+        m.sim->faults().delay_ms = 800;
+        bool stayed = false;
+        QTimer::singleShot(200, this, [&] {
+            CCWaitDialog *dialog = m.view->busy_dialog();
+            if (!dialog || m.view->isEnabled())
+                return;
+            if (escape) {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            } else {
+                QCloseEvent request;
+                QApplication::sendEvent(dialog, &request);
+            }
+            stayed = dialog->isVisible() && m.view->busy_dialog() == dialog;
+        });
+        ModalAnswerer boxes;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(m.view->transmit_short(kCmdPipOnOff, 1, 1, TxWait::busy(kWaitPipOnOff, "wait")));
+        QVERIFY(stayed && clock.elapsed() >= 800 && !m.view->busy_dialog());
+        int &code = serial ? device_data.serial_wait_code : device_data.net_wait_code;
+        QCOMPARE(code, 0);
+        QVERIFY(m.sim->image().pip_state[1] != 0);
+
+        // The engine ignores this code: it stays set, past the old dialog's bound.
+        // Unacknowledged, the delay keeps its length, the window disabled throughout.
+        m.sim->faults().delay_ms = 0;
+        m.sim->faults().mute_commands = {kCmdLayerSelect};
+        bool disabled = false;
+        QTimer::singleShot(100, this, [&] { disabled = !m.view->isEnabled(); });
+        clock.restart();
+        QVERIFY(m.view->transmit(kCmdLayerSelect, QByteArray::fromHex("0002"),
+                                 TxWait::delay(kWaitLayerSelect, kBoundMs)));
+        QVERIFY(clock.elapsed() >= kBoundMs);
+        QVERIFY(disabled && m.view->isEnabled());
+        QCOMPARE(code, int(kWaitLayerSelect));
+
+        // Acknowledged, the same delay ends with its acknowledgement.
+        m.sim->faults().mute_commands.clear();
+        clock.restart();
+        QVERIFY(m.view->transmit(kCmdLayerSelect, QByteArray::fromHex("0003"),
+                                 TxWait::delay(kWaitLayerSelect, 10 * kBoundMs)));
+        QVERIFY(clock.elapsed() < 5 * kBoundMs);
+        QCOMPARE(m.sim->frame_log(), (QStringList{"3a01040100820a01013a", "3a01040100100a00023a",
+                                                  "3a01040100100a00033a"}));
+        QVERIFY(boxes.texts.isEmpty());
     }
 
+    // A write that fails, before the link is opened, sets no code and leaves the
+    // window usable; a step of a chain that is not written ends the chain as the
+    // bound does.
+    void failed_write_sets_no_code()
+    {
+        QVERIFY(m.start(false));
+        ModalAnswerer boxes;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(
+            !m.view->transmit_short(kCmdInputSource, 0, 3, TxWait::busy(kWaitInputSource, "wait")));
+        QVERIFY(!m.view->transmit(kCmdLayerSelect, QByteArray::fromHex("0001"),
+                                  TxWait::delay(kWaitLayerSelect, 5000)));
+        QVERIFY(!m.view->send_read_request(kSelStatus, 0));
+        QCOMPARE(m.view->direct_read(kReadStatusBoot, 0), 0);
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(device_data.serial_wait_code + device_data.net_wait_code, 0);
+        QVERIFY(m.sim->frame_log().isEmpty());
+        m.view->setEnabled(false);
+        m.view->show_busy_dialog(QStringLiteral("import"));
+        QVERIFY(!m.view->upload_global_block());
+        QCOMPARE(boxes.texts, QStringList{QStringLiteral("设备无响应！！")});
+        QVERIFY(m.view->isEnabled());
+        QTRY_VERIFY(!m.view->busy_dialog());
+        QVERIFY(!m.view->link().bound_running());
+    }
+
+private:
     SimSession m;
 };
-
-void TestTransmit::waits_data()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<bool>("escape");
-    QTest::newRow("serial, Esc") << true << true;
-    QTest::newRow("network, close request") << false << false;
-}
-
-// A busy command and a delayed one: one frame each, the window disabled while
-// it waits, and a busy dialog that only the acknowledgement closes.
-void TestTransmit::waits()
-{
-    QFETCH(bool, serial);
-    QFETCH(bool, escape);
-    QVERIFY(connect_link(serial));
-    m.view->set_busy_bound_ms(kBoundMs);
-    m.sim->image().pip_state[1] = 0;
-    m.sim->faults().delay_ms = 800;
-    bool stayed = false;
-    QTimer::singleShot(200, this, [&] {
-        CCWaitDialog *dialog = m.view->busy_dialog();
-        if (!dialog || m.view->isEnabled())
-            return;
-        if (escape) {
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        } else {
-            QCloseEvent request;
-            QApplication::sendEvent(dialog, &request);
-        }
-        stayed = dialog->isVisible() && m.view->busy_dialog() == dialog;
-    });
-    ModalAnswerer boxes;
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(m.view->transmit_short(proto::kCmdPipOnOff, 1, 1, busy(proto::kWaitPipOnOff)));
-    QVERIFY(stayed);
-    QVERIFY(clock.elapsed() >= 800);
-    QVERIFY(!m.view->busy_dialog());
-    QCOMPARE(wait_code(serial), 0);
-    QVERIFY(m.sim->image().pip_state[1] != 0);
-
-    // The engine ignores this code: it stays set, past the old dialog's bound.
-    // Unacknowledged, the delay keeps its length, the window disabled throughout.
-    m.sim->faults().delay_ms = 0;
-    m.sim->faults().mute_commands = {proto::kCmdLayerSelect};
-    bool disabled = false;
-    QTimer::singleShot(100, this, [&] { disabled = !m.view->isEnabled(); });
-    clock.restart();
-    QVERIFY(m.view->transmit(proto::kCmdLayerSelect, QByteArray::fromHex("0002"),
-                             TxWait::delay(proto::kWaitLayerSelect, kBoundMs)));
-    QVERIFY(clock.elapsed() >= kBoundMs);
-    QVERIFY(disabled);
-    QVERIFY(m.view->isEnabled());
-    QCOMPARE(wait_code(serial), int(proto::kWaitLayerSelect));
-
-    // Acknowledged, the same delay ends with its acknowledgement.
-    m.sim->faults().mute_commands.clear();
-    clock.restart();
-    QVERIFY(m.view->transmit(proto::kCmdLayerSelect, QByteArray::fromHex("0003"),
-                             TxWait::delay(proto::kWaitLayerSelect, 10 * kBoundMs)));
-    QVERIFY(clock.elapsed() < 5 * kBoundMs);
-    QCOMPARE(m.sim->frame_log(), (QStringList{"3a01040100820a01013a", "3a01040100100a00023a",
-                                              "3a01040100100a00033a"}));
-    QVERIFY(boxes.texts.isEmpty());
-}
-
-// The bound stops when the engine takes the reply, not after the engine's
-// wait: the import's first acknowledgement in the last 600 ms of the bound
-// (the serial engine's wait running past it) lets the import run to its end
-// without a warning, and the window usable afterwards.
-void TestTransmit::acknowledgement_at_the_end_of_the_bound()
-{
-    if (!m.start(true))
-        QSKIP("no pseudo-terminal here");
-    m.view->form().fullTimingBox->setChecked(true);
-    QVERIFY(m.connect_link());
-    m.view->set_busy_bound_ms(kBoundMs);
-    m.sim->clear_frame_log();
-    m.sim->faults().scope = {proto::kCmdImportInput};
-    m.sim->faults().delay_ms = kBoundMs - 400;
-    QFile file(m.path(QStringLiteral("import.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(codec::write_config_file(codec::export_values(device_data)));
-    file.close();
-    ModalAnswerer boxes(QMessageBox::Yes);
-    PreviewAnswerer preview(true);
-    FileDialogAnswerer files(file.fileName());
-    QTest::mouseClick(m.view->form().importBtn, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!m.view->busy_dialog() && m.view->isEnabled(), 60000);
-    // No warning: the acknowledgement in the bound's last moments still counts.
-    QCOMPARE(preview.seen.size(), 1);
-    QVERIFY(boxes.texts.isEmpty());
-    QCOMPARE(m.written_commands().size(), 3 + kModeCount);
-    QCOMPARE(m.view->link().upload_state(), DeviceLink::UploadState::Finished);
-    QVERIFY(!m.view->link().bound_running());
-}
-
-// A write that fails sets no code and leaves the window usable, before the
-// link is opened and after the device went away.
-void TestTransmit::failed_write_sets_no_code()
-{
-    QVERIFY(m.start(false));
-    ModalAnswerer boxes;
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(!m.view->transmit_short(proto::kCmdInputSource, 0, 3, busy(proto::kWaitInputSource)));
-    QVERIFY(!m.view->transmit(proto::kCmdLayerSelect, QByteArray::fromHex("0001"),
-                              TxWait::delay(proto::kWaitLayerSelect, 5000)));
-    QVERIFY(!m.view->send_read_request(proto::kSelStatus, 0));
-    QCOMPARE(m.view->direct_read(proto::kReadStatusBoot, 0), 0);
-    QVERIFY(clock.elapsed() < 2000);
-    QCOMPARE(device_data.serial_wait_code + device_data.net_wait_code, 0);
-    QVERIFY(m.sim->frame_log().isEmpty());
-    // A step of a chain that is not written ends the chain as the bound does.
-    m.view->setEnabled(false);
-    m.view->show_busy_dialog(QStringLiteral("import"));
-    QVERIFY(!m.view->upload_global_block());
-    QCOMPARE(boxes.texts, QStringList{QStringLiteral("设备无响应！！")});
-    QVERIFY(m.view->isEnabled());
-    QTRY_VERIFY(!m.view->busy_dialog());
-    QVERIFY(!m.view->link().bound_running());
-    boxes.texts.clear();
-
-    // A device gone closes the link as it goes: nothing is written afterwards.
-    QVERIFY(m.connect_link());
-    QSignalSpy lost(&m.view->link(), &DeviceLink::link_lost);
-    m.sim.reset();
-    QTRY_COMPARE(device_data.net_open, uint8_t(0));
-    QVERIFY(!m.view->transmit_short(proto::kCmdInputSource, 0, 3, busy(proto::kWaitInputSource)));
-    QCOMPARE(lost.count(), 1);
-    QCOMPARE(device_data.net_wait_code, 0);
-    QVERIFY(!m.view->busy_dialog());
-    QVERIFY(m.view->isEnabled());
-    QTRY_COMPARE(boxes.texts, QStringList{QStringLiteral("与设备的连接已断开！")});
-}
 
 QTEST_MAIN(TestTransmit)
 #include "tst_transmit.moc"
