@@ -1,8 +1,26 @@
-// Where the settings file and the busy animation are looked for.
+// Where the settings file and the busy animation are looked for, the animation the busy
+// dialog takes (the first readable place, else the resources), and the dialog's look.
 
 #include <QtTest>
 
 #include "app/app_paths.h"
+#include "device/ccwaitdialog.h"
+
+namespace {
+
+// Puts at `path` an animation of a kind: "valid" (the program's own, from the
+// resources), "damaged", "empty" or "missing".
+bool make_animation(const QString &path, const QString &kind)
+{
+    if (kind == "valid")
+        return QFile::copy(QStringLiteral(":/TesselView/image/wait.gif"), path);
+    QFile file(path);
+    return kind == "missing" ||
+           (file.open(QIODevice::WriteOnly) &&
+            (kind == "empty" || file.write(QByteArray("GIF89a") + QByteArray(40, '\xff')) > 0));
+}
+
+} // namespace
 
 class TestAppPaths : public QObject
 {
@@ -10,66 +28,95 @@ class TestAppPaths : public QObject
 
 private slots:
     void init() { qunsetenv("TESSEL_APP_DIR"); }
-    void settings_writable_data();
-    void settings_writable();
-    void settings_place();
-    void animation_places();
-};
 
-// What exists under the folder before the first save.
-void TestAppPaths::settings_writable_data()
-{
-    QTest::addColumn<QString>("layout");
-    QTest::addColumn<bool>("writable");
-    QTest::newRow("empty folder") << "" << true;
-    QTest::newRow("ini folder only") << "ini/" << true;
-    QTest::newRow("settings file") << "ini/info.ini" << true;
-    QTest::newRow("ini is a file") << "ini" << false;
-    QTest::newRow("info.ini is a folder") << "ini/info.ini/" << false;
-}
-
-void TestAppPaths::settings_writable()
-{
-    QFETCH(QString, layout);
-    QFETCH(bool, writable);
-    QTemporaryDir dir;
-    if (layout.endsWith(QLatin1Char('/'))) {
-        QVERIFY(QDir(dir.path()).mkpath(layout));
-    } else if (!layout.isEmpty()) {
-        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(layout)).absolutePath()));
-        QFile file(dir.filePath(layout));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    // What exists under the folder before the first save ("/": a folder).
+    void settings_writable()
+    {
+        const std::pair<const char *, bool> rows[] = {{"", true},
+                                                      {"ini/", true},
+                                                      {"ini/info.ini", true},
+                                                      {"ini", false},
+                                                      {"ini/info.ini/", false}};
+        for (const auto &[layout, writable] : rows) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(layout);
+            QVERIFY(QDir().mkpath(QString(layout).endsWith('/') ? path : QFileInfo(path).path()));
+            if (!QString(layout).isEmpty() && !QString(layout).endsWith('/'))
+                QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+            QVERIFY2(tessel_settings_writable_in(dir.path()) == writable, layout);
+            QVERIFY(!tessel_settings_writable_in(dir.filePath(QStringLiteral("gone"))));
+        }
     }
-    QCOMPARE(tessel_settings_writable_in(dir.path()), writable);
-    QVERIFY(!tessel_settings_writable_in(dir.filePath(QStringLiteral("gone"))));
-}
 
-void TestAppPaths::settings_place()
-{
-    // The build folder is writable: the settings stay beside the program.
-    // The export and import dialogs open there too.
-    QCOMPARE(tessel_settings_path(),
-             QCoreApplication::applicationDirPath() + QStringLiteral("/ini/info.ini"));
-    QCOMPARE(tessel_files_dir(), QCoreApplication::applicationDirPath());
+    void places()
+    {
+        // The build folder is writable: the settings stay beside the program,
+        // and the export and import dialogs open there too.
+        const QString program = QCoreApplication::applicationDirPath();
+        QCOMPARE(tessel_settings_path(), program + QStringLiteral("/ini/info.ini"));
+        QCOMPARE(tessel_files_dir(), program);
 
-    QTemporaryDir dir;
-    qputenv("TESSEL_APP_DIR", QFile::encodeName(dir.path()));
-    QCOMPARE(tessel_settings_path(), dir.filePath(QStringLiteral("ini/info.ini")));
-    QCOMPARE(tessel_files_dir(), dir.path());
-}
+        QTemporaryDir dir;
+        qputenv("TESSEL_APP_DIR", QFile::encodeName(dir.path()));
+        QCOMPARE(tessel_settings_path(), dir.filePath(QStringLiteral("ini/info.ini")));
+        QCOMPARE(tessel_files_dir(), dir.path());
+        // Beside the program, in the installed layout (<prefix>/bin/tessel,
+        // <prefix>/share/tessel), then the resources, which `look` proves readable.
+        QCOMPARE(tessel_wait_animation_candidates(),
+                 (QStringList{dir.filePath(QStringLiteral("image/wait.gif")),
+                              QFileInfo(program).path() + "/share/tessel/image/wait.gif",
+                              QStringLiteral(":/TesselView/image/wait.gif")}));
+    }
 
-void TestAppPaths::animation_places()
-{
-    QTemporaryDir dir;
-    qputenv("TESSEL_APP_DIR", QFile::encodeName(dir.path()));
-    const QStringList candidates = tessel_wait_animation_candidates();
-    QCOMPARE(candidates.size(), 3);
-    QCOMPARE(candidates[0], dir.filePath(QStringLiteral("image/wait.gif")));
-    // The installed layout: <prefix>/bin/tessel and <prefix>/share/tessel.
-    const QString prefix = QFileInfo(QCoreApplication::applicationDirPath()).absolutePath();
-    QCOMPARE(candidates[1], prefix + QStringLiteral("/share/tessel/image/wait.gif"));
-    // The last resort, the resources, is proven readable by the busy dialog's test.
-}
+    // The kinds of the candidates, and the index of the one chosen.
+    void first_readable_animation()
+    {
+        const std::pair<const char *, int> rows[] = {
+            {"valid valid", 0},
+            {"missing valid valid", 1},
+            {"damaged valid", 1},
+            {"empty missing valid", 2},
+            {"damaged missing", 1}}; // none readable: the last
+        for (const auto &[kinds, chosen] : rows) {
+            QTemporaryDir dir;
+            QStringList candidates;
+            for (const QString &kind : QString(kinds).split(' ')) {
+                candidates << dir.filePath(QString::number(candidates.size()) + ".gif");
+                QVERIFY(make_animation(candidates.last(), kind));
+            }
+            QCOMPARE(CCWaitDialog::first_readable_animation(candidates), candidates[chosen]);
+        }
+    }
+
+    // Whatever lies beside the program, the spinner turns.
+    void look()
+    {
+        for (const char *beside : {"valid", "missing", "damaged"}) {
+            QTemporaryDir dir;
+            QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("image")));
+            QVERIFY(make_animation(dir.filePath(QStringLiteral("image/wait.gif")), beside));
+            qputenv("TESSEL_APP_DIR", QFile::encodeName(dir.path()));
+            CCWaitDialog dialog(QStringLiteral("Switching input signal...."));
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QTest::qWait(50);
+            const QImage shot = dialog.grab().toImage();
+            const auto has_white = [&shot](const QRect &area) {
+                for (int y = area.top(); y <= area.bottom(); ++y)
+                    for (int x = area.left(); x <= area.right(); ++x)
+                        if (const QColor c = shot.pixelColor(x, y);
+                            c.alpha() == 255 && c.red() > 230 && c.green() > 230 && c.blue() > 230)
+                            return true;
+                return false;
+            };
+            const QColor panel(55, 135, 215);
+            QVERIFY2(shot.pixelColor(175, 5) == panel && shot.pixelColor(340, 60) == panel, beside);
+            QVERIFY2(shot.pixelColor(390, 60).alpha() == 0, beside); // transparent beyond the panel
+            QVERIFY2(has_white(QRect(115, 15, 70, 50)), beside);     // the spinner
+            QVERIFY2(has_white(QRect(20, 70, 300, 40)), beside);     // the message
+        }
+    }
+};
 
 QTEST_MAIN(TestAppPaths)
 #include "tst_app_paths.moc"

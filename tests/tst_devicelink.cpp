@@ -14,24 +14,12 @@
 
 namespace {
 
+using namespace proto;
 using Outcome = DeviceLink::Outcome;
 
 const QSize kCanvas(815, 548);
-constexpr int kBoundMs = 1000;
-
-bool same(const sim::SimRect &a, const DevRect &b)
-{
-    return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
-}
-
-// The wait of one acknowledged command, as a command-line client sends it.
-LinkWait ack_wait()
-{
-    LinkWait wait;
-    wait.code = proto::kWaitPipOnOff;
-    wait.await_ack = true;
-    return wait;
-}
+// One acknowledged command, as a command-line client sends it.
+const LinkWait kAckWait{kWaitPipOnOff, 0, true};
 
 } // namespace
 
@@ -46,22 +34,21 @@ private slots:
         m_link.reset();
         m_sim.reset();
     }
-
     void read_back_and_restore_data();
     void read_back_and_restore();
-    void acknowledgement_data();
     void acknowledgement();
     void chain_ends_at_a_failed_write();
     void lost_link_ends_the_wait();
 
 private:
-    bool open(bool serial, const sim::SimImage &image = sim::SimImage::demo())
+    bool open(bool serial)
     {
-        m_sim = std::make_unique<sim::SimServer>(image);
+        cleanup();
+        m_sim = std::make_unique<sim::SimServer>(sim::SimImage::demo());
         if (!m_sim->listen_tcp() || (serial && m_sim->open_pty().isEmpty()))
             return false;
         m_link = std::make_unique<DeviceLink>();
-        m_link->set_bound_ms(kBoundMs);
+        m_link->set_bound_ms(1000);
         return serial ? m_link->open_serial(m_sim->pty_path(), 1)
                       : m_link->open_network(QStringLiteral("127.0.0.1"), m_sim->tcp_port(), 1);
     }
@@ -76,9 +63,7 @@ void TestDeviceLink::read_back_and_restore_data()
     QTest::addColumn<bool>("full_timing");
     for (bool serial : {true, false})
         for (bool full : {false, true})
-            QTest::newRow(QByteArray(serial ? "serial" : "network")
-                              .append(full ? ", full timing" : ", fast")
-                              .constData())
+            QTest::addRow("%s, %s", serial ? "serial" : "network", full ? "full timing" : "fast")
                 << serial << full;
 }
 
@@ -98,26 +83,25 @@ void TestDeviceLink::read_back_and_restore()
     clock.start();
     QVERIFY(m_link->read_back(kCanvas));
     // The specified waits: 300 + 500 + 600 ms serial, 800 + 800 + 1500 ms network.
-    if (full_timing)
-        QVERIFY(clock.elapsed() >= (serial ? 1400 : 3100));
+    QVERIFY(!full_timing || clock.elapsed() >= (serial ? 1400 : 3100));
 
     const sim::SimImage original = m_sim->image();
     const int shown = original.cur_mul_mode;
-    QCOMPARE(m_link->status_length(), proto::kStatusReplyLength);
-    QCOMPARE(device_data.cur_mul_mode, shown);
-    QCOMPARE(device_data.custom_res_w, original.custom_res_w);
-    QCOMPARE(device_data.mode_data[7].layer_code, original.mode_data[7].layer_code);
-    QCOMPARE(device_data.out_light[1].colour, original.out_light[1].colour);
-    QVERIFY(same(original.mode_data[shown].win_out[3], device_data.mode_data[shown].win_out[3]));
+    QCOMPARE(m_link->status_length(), kStatusReplyLength);
+    const auto sample = [shown](const auto &d) {
+        const auto &r = d.mode_data[shown].win_out[3];
+        return QList<int>() << d.cur_mul_mode << d.custom_res_w << d.mode_data[7].layer_code
+                            << d.out_light[1].colour << r.x << r.y << r.w << r.h;
+    };
+    QCOMPARE(sample(device_data), sample(original));
     // The LED defaults follow the output size the status named.
     QVERIFY(device_data.out_res_w > 0);
     QCOMPARE(device_data.mode_data[4].led_out_rect[1][2].w, device_data.out_res_w);
     // The same three requests in both timings.
+    const QString windows = QStringLiteral("3a01040100fe0a03%1").arg(shown, 2, 16, QChar('0'));
     QCOMPARE(m_sim->frame_log(),
-             (QStringList{"3a01040100fe0a00003a", "3a01040100fe0a09003a",
-                          QStringLiteral("3a01040100fe0a03%1").arg(shown, 2, 16, QLatin1Char('0')) +
-                              "3a"}));
-    QCOMPARE(m_link->wait_code(), int(proto::kWaitWindows));
+             (QStringList{"3a01040100fe0a00003a", "3a01040100fe0a09003a", windows + "3a"}));
+    QCOMPARE(m_link->wait_code(), int(kWaitWindows));
 
     // The rest of a backup, read fast: what the pages read, then every mode.
     m_link->set_full_timing(false);
@@ -142,22 +126,17 @@ void TestDeviceLink::read_back_and_restore()
     QSignalSpy expired(m_link.get(), &DeviceLink::bound_expired);
     QVERIFY(m_link->start_upload());
     QVERIFY(finished.wait(30000));
-    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(finished.first(), QVariantList{true});
     QCOMPARE(m_link->upload_state(), DeviceLink::UploadState::Finished);
     QCOMPARE(m_link->upload_index(), 0);
     QCOMPARE(steps.size(), DeviceLink::kUploadSteps);
-    QCOMPARE(steps.last(), (QList<QVariant>{DeviceLink::kUploadSteps, DeviceLink::kUploadSteps}));
-    QVERIFY(expired.isEmpty());
-    QVERIFY(!m_link->bound_running());
-
-    QList<int> commands;
-    for (const QString &hex : m_sim->frame_log())
-        commands.append(hex.midRef(10, 2).toInt(nullptr, 16));
-    QList<int> chain{proto::kCmdImportInput, proto::kCmdImportGlobal};
-    for (int mode = 0; mode < kModeCount; ++mode)
-        chain.append(proto::kCmdImportMode);
-    chain.append(proto::kCmdImportEnd);
-    QCOMPARE(commands, chain);
+    QCOMPARE(steps.last(), (QVariantList{DeviceLink::kUploadSteps, DeviceLink::kUploadSteps}));
+    QVERIFY(expired.isEmpty() && !m_link->bound_running());
+    // Input, global, one block per mode, end.
+    QString commands;
+    for (const QString &frame : m_sim->frame_log())
+        commands += frame.mid(10, 2);
+    QCOMPARE(commands, "c0c1" + QString("c2").repeated(kModeCount) + "c3");
 
     const sim::SimImage &s = m_sim->image();
     QCOMPARE(s.in_adjust[1].contrast, original.in_adjust[1].contrast);
@@ -170,46 +149,39 @@ void TestDeviceLink::read_back_and_restore()
     }
 }
 
-void TestDeviceLink::acknowledgement_data()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<int>("outcome");
-    for (bool serial : {true, false}) {
-        const QByteArray link = serial ? "serial " : "network ";
-        QTest::newRow(link + "accepted") << serial << "" << int(Outcome::Accepted);
-        QTest::newRow(link + "in two pieces") << serial << "split" << int(Outcome::Accepted);
-        QTest::newRow(link + "byte 2 not 4") << serial << "bad" << int(Outcome::Rejected);
-        QTest::newRow(link + "silent") << serial << "mute" << int(Outcome::NoAnswer);
-        QTest::newRow(link + "cut short") << serial << "short" << int(Outcome::NoAnswer);
-    }
-}
-
 // What a command-line client gets: the outcome of one acknowledged command,
 // within the bound, with both codes clear afterwards unless it was accepted.
 void TestDeviceLink::acknowledgement()
 {
-    QFETCH(bool, serial);
-    QFETCH(QString, fault);
-    QFETCH(int, outcome);
-    if (!open(serial))
-        QSKIP("no pseudo-terminal here");
-    sim::SimFaults &f = m_sim->faults();
-    f.split_ms = fault == "split" ? 100 : -1;
-    f.bad_ack = fault == "bad";
-    f.truncate_to = fault == "short" ? 5 : -1;
-    if (fault == "mute")
-        f.mute_commands.insert(proto::kCmdPipOnOff);
-    QSignalSpy accepted(m_link.get(), &DeviceLink::reply_accepted);
-    QSignalSpy rejected(m_link.get(), &DeviceLink::reply_rejected);
-    QSignalSpy expired(m_link.get(), &DeviceLink::bound_expired);
-    QCOMPARE(int(m_link->transmit_short(proto::kCmdPipOnOff, 1, 1, ack_wait())), outcome);
-    QCOMPARE(accepted.size(), outcome == int(Outcome::Accepted) ? 1 : 0);
-    QCOMPARE(rejected.size(), outcome == int(Outcome::Rejected) ? 1 : 0);
-    QCOMPARE(expired.size(), outcome == int(Outcome::Accepted) ? 0 : 1);
-    QVERIFY(!m_link->bound_running());
-    QCOMPARE(m_link->wait_code(), 0);
-    QCOMPARE(m_sim->image().pip_state[1] != 0, true);
+    using F = sim::SimFaults;
+    // clang-format off
+    const struct {
+        const char *name;
+        std::function<void(F &)> fault;
+        Outcome outcome;
+        QList<int> signals_; // accepted, rejected, bound expired
+    } rows[] = {
+        {"accepted", [](F &) {}, Outcome::Accepted, {1, 0, 0}},
+        {"in two pieces", [](F &f) { f.split_ms = 100; }, Outcome::Accepted, {1, 0, 0}},
+        {"byte 2 not 4", [](F &f) { f.bad_ack = true; }, Outcome::Rejected, {0, 1, 1}},
+        {"silent", [](F &f) { f.mute_commands = {kCmdPipOnOff}; }, Outcome::NoAnswer, {0, 0, 1}},
+        {"cut short", [](F &f) { f.truncate_to = 5; }, Outcome::NoAnswer, {0, 0, 1}},
+    };
+    // clang-format on
+    for (bool serial : {false, true}) {
+        for (const auto &r : rows) {
+            if (!open(serial))
+                QSKIP("no pseudo-terminal here");
+            r.fault(m_sim->faults());
+            QSignalSpy accepted(m_link.get(), &DeviceLink::reply_accepted);
+            QSignalSpy rejected(m_link.get(), &DeviceLink::reply_rejected);
+            QSignalSpy expired(m_link.get(), &DeviceLink::bound_expired);
+            QVERIFY2(m_link->transmit_short(kCmdPipOnOff, 1, 1, kAckWait) == r.outcome, r.name);
+            QCOMPARE(QList<int>({accepted.size(), rejected.size(), expired.size()}), r.signals_);
+            QVERIFY2(!m_link->bound_running() && m_link->wait_code() == 0, r.name);
+            QVERIFY2(m_sim->image().pip_state[1] != 0, r.name);
+        }
+    }
 }
 
 // A chain step that is not written ends the chain at once, as the bound would.
@@ -220,36 +192,31 @@ void TestDeviceLink::chain_ends_at_a_failed_write()
     QSignalSpy expired(&link, &DeviceLink::bound_expired);
     QVERIFY(!link.start_upload());
     QCOMPARE(expired.size(), 1);
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(finished, QList<QVariantList>{{false}});
     QCOMPARE(link.upload_state(), DeviceLink::UploadState::Failed);
     QVERIFY(!link.bound_running());
     // Plain commands without a link fail silently.
-    QCOMPARE(link.transmit_short(proto::kCmdPipOnOff, 1, 1, ack_wait()), Outcome::NotSent);
+    QCOMPARE(link.transmit_short(kCmdPipOnOff, 1, 1, kAckWait), Outcome::NotSent);
     QCOMPARE(expired.size(), 1);
 }
 
 void TestDeviceLink::lost_link_ends_the_wait()
 {
-    if (!open(false))
-        QFAIL("no simulated device");
+    QVERIFY(open(false));
     m_link->set_bound_ms(60000);
-    m_sim->faults().mute_commands.insert(proto::kCmdPipOnOff);
+    m_sim->faults().mute_commands.insert(kCmdPipOnOff);
     QSignalSpy lost(m_link.get(), &DeviceLink::link_lost);
     QSignalSpy changed(m_link.get(), &DeviceLink::state_changed);
     QTimer::singleShot(200, this, [this] { m_sim.reset(); });
-    QCOMPARE(m_link->transmit_short(proto::kCmdPipOnOff, 1, 1, ack_wait()), Outcome::NoAnswer);
-    QCOMPARE(lost.size(), 1);
-    QVERIFY(!m_link->bound_running());
+    QCOMPARE(m_link->transmit_short(kCmdPipOnOff, 1, 1, kAckWait), Outcome::NoAnswer);
+    QVERIFY(!m_link->bound_running() && !m_link->is_open());
     QCOMPARE(device_data.net_wait_code, 0);
     // Closed by the loss itself: a read afterwards writes nothing, and the
     // owner's close changes nothing more.
-    QVERIFY(!m_link->is_open());
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(m_link->direct_read(proto::kReadStatusInput, 0), 0);
+    QCOMPARE(QList<int>({lost.size(), changed.size()}), QList<int>({1, 1}));
+    QCOMPARE(m_link->direct_read(kReadStatusInput, 0), 0);
     m_link->close();
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(lost.size(), 1);
+    QCOMPARE(QList<int>({lost.size(), changed.size()}), QList<int>({1, 1}));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLink)
