@@ -2,32 +2,27 @@
 // cuts frames, what it makes of hostile ones, and its two links. What it
 // applies and answers is checked through the pages and the fault matrix.
 
-#include "sim_device.h"
 #include "sim_server.h"
 
 #include <QSerialPort>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace sim;
 
 namespace {
 
-QByteArray hex(const char *s)
-{
-    return QByteArray::fromHex(s);
-}
+const auto raw = [](const char *hex) { return QByteArray::fromHex(hex); };
 
 // Envelope only: ':' id 4 1 lenHigh command lenLow payload ':'.
 QByteArray frame(int command, const QByteArray &payload)
 {
     const int n = payload.size() + 8;
-    return hex("3a010401") + char(n >> 8) + char(command) + char(n & 0xff) + payload + ':';
+    return raw("3a010401") + char(n >> 8) + char(command) + char(n & 0xff) + payload + ':';
 }
 
-const QByteArray kStatusRead = hex("3a01040100 fe 0a 0000 3a");
-const QByteArray kModeTableRead = hex("3a01040100 fe 0a 0900 3a");
+const QByteArray kStatusRead = raw("3a01040100 fe 0a 0000 3a");
+const QByteArray kModeTableRead = raw("3a01040100 fe 0a 0900 3a");
 
 } // namespace
 
@@ -41,17 +36,17 @@ private slots:
         const QByteArray a = kStatusRead, b = kModeTableRead;
         // Window rectangle with x = 58 (':') inside the payload.
         const QByteArray colon =
-            hex("3a01040100 15 19 10 003a 0f00 0000 0870 003a 0f00 0000 0870 3a");
+            raw("3a01040100 15 19 10 003a 0f00 0000 0870 003a 0f00 0000 0870 3a");
         const struct {
             const char *name;
             QByteArrayList chunks, frames;
             int left;
         } rows[] = {
             {"three pieces", {a.left(1), a.mid(1, 5), a.mid(6)}, {a}, 0},
-            {"junk first", {hex("00ff41") + a}, {a}, 0},
+            {"junk first", {raw("00ff41") + a}, {a}, 0},
             {"two in one chunk", {a + b}, {a, b}, 0},
-            {"length 400", {hex("3a0104010190fe") + a}, {a}, 0},
-            {"length 5", {hex("3a01040100fe05") + a}, {a}, 0},
+            {"length 400", {raw("3a0104010190fe") + a}, {a}, 0},
+            {"length 5", {raw("3a01040100fe05") + a}, {a}, 0},
             {"no closing colon", {a.left(9) + '\0' + b}, {b}, 0},
             {"colon in payload", {colon.left(12), colon.mid(12)}, {colon}, 0},
             {"partial kept", {a + b.left(5)}, {a}, 5},
@@ -73,7 +68,7 @@ private slots:
         SimDevice device(SimImage::demo());
         // What the hardware decides survives: a missing card stays missing.
         device.image().in_card_present[1] = 0;
-        QCOMPARE(device.handle(hex("3a01040100b0083a")).toHex(), QByteArray("3a01040100b0083a"));
+        QCOMPARE(device.handle(raw("3a01040100b0083a")).toHex(), QByteArray("3a01040100b0083a"));
         SimImage factory = SimImage::factory();
         factory.in_card_present[1] = 0;
         QVERIFY(device.image() == factory);
@@ -84,17 +79,17 @@ private slots:
     void hostile_frames()
     {
         QList<std::tuple<QByteArray, QByteArray, int>> rows = {
-            {"window 5 rect", hex("3a01040100 15 19 5100000f00000008700000000000000000 3a"), 8},
-            {"input adjust card 2", hex("3a01040100 08 0a 0210 3a"), 8},
-            {"select mode 16", hex("3a01040100 11 0a 0010 3a"), 8},
-            {"copy onto mode 20", hex("3a01040100 12 0b 000114 3a"), 8},
-            {"input source card 4", hex("3a01040100 81 0a 0403 3a"), 8},
+            {"window 5 rect", raw("3a01040100 15 19 5100000f00000008700000000000000000 3a"), 8},
+            {"input adjust card 2", raw("3a01040100 08 0a 0210 3a"), 8},
+            {"select mode 16", raw("3a01040100 11 0a 0010 3a"), 8},
+            {"copy onto mode 20", raw("3a01040100 12 0b 000114 3a"), 8},
+            {"input source card 4", raw("3a01040100 81 0a 0403 3a"), 8},
             {"import mode 16", frame(194, QByteArray(1, char(16)) + QByteArray(192, '\x11')), 201},
-            {"layer select 9 then move", hex("3a01040100 10 0a 0009 3a"), 8},
-            {"windows of mode 16", hex("3a01040100 fe 0a 0310 3a"), 0},
-            {"selector 2", hex("3a01040100 fe 0a 0200 3a"), 0},
-            {"read without index", hex("3a01040100 fe 09 00 3a"), 0},
-            {"other device", hex("3a02040100 11 0a 0005 3a"), 0}};
+            {"layer select 9 then move", raw("3a01040100 10 0a 0009 3a"), 8},
+            {"windows of mode 16", raw("3a01040100 fe 0a 0310 3a"), 0},
+            {"selector 2", raw("3a01040100 fe 0a 0200 3a"), 0},
+            {"read without index", raw("3a01040100 fe 09 00 3a"), 0},
+            {"other device", raw("3a02040100 11 0a 0005 3a"), 0}};
         // Every write command without its payload: acknowledged at its length, and
         // too short to change anything (176, the initialization, has its own test).
         const int lengths[][2] = {{6, 8},    {8, 8},    {9, 8},    {10, 8},    {13, 8},   {16, 8},
@@ -118,7 +113,7 @@ private slots:
             const QByteArray header = frame(uint8_t(bytes[5]), QByteArray(reply - 8, '\0')).left(7);
             QVERIFY2(answer.size() == reply, name);
             QVERIFY2(!reply || (answer.startsWith(header) && answer.endsWith(':')), name);
-            device.handle(hex("3a01040100 1d 0a 8100 3a"));
+            device.handle(raw("3a01040100 1d 0a 8100 3a"));
             QVERIFY2(device.image() == expected, name);
         }
     }
@@ -129,9 +124,8 @@ private slots:
         QTest::newRow("network") << false;
         QTest::newRow("serial") << true;
     }
-    // Each link twice, as closing the client's end must not break the device's:
-    // paced, then with a start that claims more than comes and bytes that a raw
-    // line must pass untouched.
+    // Each link twice, as closing the client's end must not break the device's: paced, then with a
+    // start that claims more than comes and bytes that a raw line must pass untouched.
     void links()
     {
         QFETCH(bool, serial);
@@ -168,17 +162,16 @@ private slots:
             });
             received.clear();
             clock.start();
+            server.set_baud(round ? 0 : 9600);
             if (round == 0) {
                 // Both requests in one write, at 1.04 ms a byte: the second is in only
                 // once the line has carried the first one's bytes and its own.
-                server.set_baud(9600);
                 io->write(kStatusRead + kModeTableRead);
             } else {
                 // A start that claims 200 bytes is junk once the line goes quiet; then
                 // 0x0d, 0x0a, 0x11 and 0x13 in payloads.
-                server.set_baud(0);
                 server.set_partial_timeout_ms(50);
-                io->write(hex("3a01040100fec8 3a0104010014090d3a 3a01040100130c0a1113003a") +
+                io->write(raw("3a01040100fec8 3a0104010014090d3a 3a01040100130c0a1113003a") +
                           kModeTableRead);
             }
             QTRY_COMPARE_WITH_TIMEOUT(bytes.size(), (round ? 8 + 8 : 26) + 283, 10000);
@@ -192,13 +185,12 @@ private slots:
             // Lower bounds only: a busy machine makes everything later, never earlier.
             // The 309 reply bytes take 322 ms after the first request is in, and leave
             // as the line carries them rather than in one write.
-            const QByteArray times = QByteArray::number(received.value(0)) + "/" +
-                                     QByteArray::number(received.value(1)) + " ms in, " +
-                                     QByteArray::number(pieces.size()) + " pieces, the last at " +
-                                     QByteArray::number(pieces.last()) + " ms";
+            const QString times =
+                QString::asprintf("in at %lld/%lld ms, %d pieces to %lld ms", received.value(0),
+                                  received.value(1), int(pieces.size()), pieces.last());
             QCOMPARE(received.size(), 2);
-            QVERIFY2(received[0] >= 10 && received[1] >= 20, times);
-            QVERIFY2(pieces.last() >= 300 && pieces.size() >= 3, times);
+            QVERIFY2(received[0] >= 10 && received[1] >= 20, qPrintable(times));
+            QVERIFY2(pieces.last() >= 300 && pieces.size() >= 3, qPrintable(times));
         }
         QCOMPARE(server.frame_log().size(), 5);
         server.close_pty();

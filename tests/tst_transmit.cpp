@@ -2,10 +2,8 @@
 // both links; every way an acknowledgement can fail (also at the bound's end) and
 // a device gone are in the fault matrix.
 
-#include <QElapsedTimer>
 #include <QtTest>
 
-#include "device/device_data.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
@@ -23,16 +21,14 @@ private slots:
     void waits_data()
     {
         QTest::addColumn<bool>("serial");
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("serial, Esc") << true << true;
-        QTest::newRow("network, close request") << false << false;
+        QTest::newRow("serial") << true;
+        QTest::newRow("network") << false;
     }
     // A busy command and a delayed one: one frame each, the window disabled while
     // it waits, and a busy dialog that only the acknowledgement closes.
     void waits()
     {
         QFETCH(bool, serial);
-        QFETCH(bool, escape);
         QVERIFY(m.start(serial) && m.connect_link());
         m.sim->clear_frame_log();
         m.view->set_busy_bound_ms(kBoundMs);
@@ -43,12 +39,9 @@ private slots:
             CCWaitDialog *dialog = m.view->busy_dialog();
             if (!dialog || m.view->isEnabled())
                 return;
-            if (escape) {
-                QTest::keyClick(dialog, Qt::Key_Escape);
-            } else {
-                QCloseEvent request;
-                QApplication::sendEvent(dialog, &request);
-            }
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QCloseEvent request;
+            QApplication::sendEvent(dialog, &request);
             stayed = dialog->isVisible() && m.view->busy_dialog() == dialog;
         });
         ModalAnswerer boxes;
@@ -84,9 +77,8 @@ private slots:
         QVERIFY(boxes.texts.isEmpty());
     }
 
-    // A write that fails, before the link is opened, sets no code and leaves the
-    // window usable; a step of a chain that is not written ends the chain as the
-    // bound does.
+    // A write that fails, before the link is opened, sets no code and leaves the window usable; a
+    // step of a chain that is not written ends the chain as the bound does.
     void failed_write_sets_no_code()
     {
         QVERIFY(m.start(false));
