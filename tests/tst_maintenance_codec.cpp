@@ -15,21 +15,20 @@ class TestMaintenanceCodec : public QObject
     Q_OBJECT
 
 private slots:
-    void reader_and_writer();
-    void file_layout_upload_blocks_and_resolution();
+    void file_lines_records_and_upload_blocks();
 };
 
-void TestMaintenanceCodec::reader_and_writer()
+void TestMaintenanceCodec::file_lines_records_and_upload_blocks()
 {
     // One line form per line, bytes of no text encoding too; a bad line must not
     // disturb its neighbours.
     const QByteArray text = "42\n12.7\n-12.7\nabc\n12abc\n \t42 \r\n+7\n5.\n.9\n1.2.3\n1e3\n-\n\n"
                             "\xff\x80\n1 2\n000123\n99999999999\n-99999999999\n1" +
                             QByteArray(1, '\0') + "2\n6";
-    const QVector<int> want{42, 12, -12, 0, 0,   42,      7,       5, 0, 0, 0,
+    const QVector<int> read{42, 12, -12, 0, 0,   42,      7,       5, 0, 0, 0,
                             0,  0,  0,   0, 123, INT_MAX, INT_MIN, 0, 6, 0};
     ConfigValues v = codec::read_config_file(text);
-    QCOMPARE(QVector<int>(v.begin(), v.begin() + want.size()), want);
+    QCOMPARE(QVector<int>(v.begin(), v.begin() + read.size()), read);
     QCOMPARE(codec::read_config_file("\xEF\xBB\xBF-4\r\n8")[0], -4);
 
     // 10 MB lines are read, not feared.
@@ -41,10 +40,7 @@ void TestMaintenanceCodec::reader_and_writer()
     const QByteArray written = codec::write_config_file(v);
     QCOMPARE(written, "-5\n0\n1234\n" + QByteArray("0\n").repeated(1996) + "65536\n");
     QVERIFY(codec::read_config_file(written + "7\n8\n") == v); // lines past the 2000th are ignored
-}
 
-void TestMaintenanceCodec::file_layout_upload_blocks_and_resolution()
-{
     // Line n holds 1000 + n, so every record value tells which line it came from.
     ConfigValues file;
     std::iota(file.begin(), file.end(), 1000);
@@ -62,8 +58,7 @@ void TestMaintenanceCodec::file_layout_upload_blocks_and_resolution()
         d.win_frame[3].size, d.mode_data[4].win_layers[3], d.switch_effect,
         d.port_quality[0][1][7], d.port_quality[1][3][6], d.mode_data[0].led_in_rect[1][0].w,
         d.mode_data[2].win_out[1].w, d.mode_data[15].led_out_rect[1][3].h};
-    QCOMPARE(records,
-             (QVector<int>{1004, 1005, 1022, 1057, 1135, 1327, 1363, 1416, 1443, 1647, 2961}));
+    QCOMPARE(records, (QVector<int>{1004, 1005, 1022, 1057, 1135, 1327, 1363, 1416, 1443, 1647, 2961}));
 
     // Exported again, the records give the file back with flags 0/1, every effect copy
     // the last one, the device's resolution (kept until the read-back), the zero lines.
