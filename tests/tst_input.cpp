@@ -1,6 +1,5 @@
-// The Video Input page against the simulated device on each link: a connector
-// switch, the bytes of every input and PIP command, a refresh after changes on
-// both sides, and the PIP dialog's own rules.
+// The Video Input page against tessel-sim on each link: a connector switch, the bytes
+// of every input and PIP command, a refresh after changes, the PIP dialog's rules.
 
 #include <QtTest>
 
@@ -139,7 +138,6 @@ void TestInput::input_page()
         QVERIFY(view.isEnabled() && !view.busy_dialog());
         dlg.hide();
     }
-    // The PIP connector's busy dialog sits over the PIP dialog.
     QVERIFY(probe.shown.contains("切换PIP信号。。。 over pipclass"));
     QCOMPARE(device_data.pip_param[1], 4);
     sim::SimImage &s = sim.image();

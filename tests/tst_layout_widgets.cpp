@@ -55,8 +55,7 @@ private slots:
 
 private:
     itemBox *item(int win) const { return m_s.view->window_item(0, win); }
-    // WIN1 of mode 0 at a canvas rectangle.
-    itemBox *place_item(const QRect &r)
+    itemBox *place_item(const QRect &r) // WIN1 of mode 0 at a canvas rectangle
     {
         if (!item(0))
             m_s.view->new_create();

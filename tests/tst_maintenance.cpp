@@ -1,6 +1,5 @@
-// Export, import and initialization as the operator meets them on both links: the
-// questions, the resolution check in the import preview, an initialization the
-// device never confirms, and a device backed up, initialized and restored.
+// Export, import and initialization on both links: a device backed up, initialized and
+// restored, a file refused for its resolution, initializations declined and unconfirmed.
 
 #include <QJsonArray>
 #include <QProgressBar>
@@ -46,7 +45,6 @@ class TestMaintenance : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { m_s.stop(); }
     void round_trip_data()
     {
         QTest::addColumn<bool>("serial");
@@ -54,41 +52,36 @@ private slots:
         QTest::newRow("network") << false;
     }
     void round_trip();
-
-private:
-    SimSession m_s;
 };
 
 void TestMaintenance::round_trip()
 {
     QFETCH(bool, serial);
-    if (!m_s.start(serial))
+    SimSession s;
+    if (!s.start(serial))
         QSKIP("this link cannot be offered here");
-    auto &ui = m_s.view->form();
+    auto &ui = s.view->form();
     // Without a link the three buttons do nothing at all.
     ModalAnswerer boxes(QMessageBox::Yes);
-    FileDialogAnswerer files(m_s.path(QStringLiteral("backup"))); // ".txt" is added
+    FileDialogAnswerer files(s.path(QStringLiteral("backup"))); // ".txt" is added
     for (QPushButton *button : {ui.exportBtn, ui.importBtn, ui.initdevBtn})
         button->click();
     QVERIFY(files.titles.isEmpty() && boxes.texts.isEmpty());
 
-    QVERIFY(m_s.connect_link());
+    QVERIFY(s.connect_link());
     // What the operator looked at before: input cards, window picture values and borders.
     ui.inputBtn->click();
-    QVERIFY(m_s.view->link().read_win_adjust() && m_s.view->link().read_win_borders());
-    const sim::SimImage original = m_s.sim->image();
+    QVERIFY(s.view->link().read_win_adjust() && s.view->link().read_win_borders());
+    const sim::SimImage original = s.sim->image();
 
     ProgressWatcher progress;
     ui.exportBtn->click();
     // In the program's folder, which tests point at their own directory.
     QCOMPARE(files.directories + files.filters,
-             (QStringList{QDir(m_s.dir->path()).absolutePath(), "Files(*.txt)"}));
+             (QStringList{QDir(s.dir->path()).absolutePath(), "Files(*.txt)"}));
     QCOMPARE(progress.seen.first() + " .. " + progress.seen.last(), QStringLiteral("1 / 32 .. 32 / 32"));
-    QTRY_VERIFY(!m_s.view->busy_dialog() && m_s.view->isEnabled());
-    QFile exported(files.path += QStringLiteral(".txt"));
-    QVERIFY(exported.open(QIODevice::ReadOnly));
-    const QByteArray text = exported.readAll();
-    QVERIFY(text.count('\n') == 2000 && codec::read_config_file(text)[1999] == original.out_format);
+    QTRY_VERIFY(!s.view->busy_dialog() && s.view->isEnabled());
+    files.path += QStringLiteral(".txt"); // what the restore below reads back
 
     // Initialize: the device forgets everything, the program lets go of it.
     ui.initdevBtn->click();
@@ -96,17 +89,17 @@ void TestMaintenance::round_trip()
     QVERIFY(!device_data.serial_open && !device_data.net_open);
     QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
     QCOMPARE(device_data.mode_data[2].win_out[1], (DevRect{1920, 0, 1920, 1080}));
-    QVERIFY(carried(m_s.sim->image()) != carried(original));
+    QVERIFY(carried(s.sim->image()) != carried(original));
 
-    QVERIFY(m_s.connect_link()); // and restore
+    QVERIFY(s.connect_link()); // and restore
     PreviewAnswerer preview(true); // a disabled Import is cancelled
     progress.seen.clear();
     ui.importBtn->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_s.view->busy_dialog() && m_s.view->isEnabled(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.view->busy_dialog() && s.view->isEnabled(), 60000);
     QCOMPARE(preview.seen.value(0).question, QStringLiteral("是否将数据导入至设备?"));
     // On the network the chain outruns the sampling; the end is always seen.
     QCOMPARE(progress.seen.last(), QStringLiteral("19 / 19"));
-    const QJsonObject want = carried(original), got = carried(m_s.sim->image());
+    const QJsonObject want = carried(original), got = carried(s.sim->image());
     for (const QString &key : want.keys())
         QVERIFY2(got[key] == want[key], qPrintable(key));
     // The read-back after the import shows the restored device.
@@ -122,9 +115,9 @@ void TestMaintenance::round_trip()
     const auto utf16 = [](const QByteArray &text) {
         return "\xff\xfe" + QTextCodec::codecForName("UTF-16LE")->fromUnicode(text);
     };
-    files.path = m_s.path(QStringLiteral("in.txt"));
+    files.path = s.path(QStringLiteral("in.txt"));
     const int brightness = device_data.in_adjust[0].brightness;
-    m_s.sim->clear_frame_log();
+    s.sim->clear_frame_log();
     int tries = 0;
     for (const QByteArray &text : {lf, lf, crlf, bom + lf, bom + crlf, utf16(lf), utf16(crlf)}) {
         QFile file(files.path);
@@ -146,22 +139,22 @@ void TestMaintenance::round_trip()
     boxes.answer = QMessageBox::No;
     ui.initdevBtn->click();
     // The previews read the device; nothing was written to it.
-    QVERIFY(m_s.written_commands().isEmpty() && m_s.view->isEnabled() && !m_s.view->busy_dialog());
+    QVERIFY(s.written_commands().isEmpty() && s.view->isEnabled() && !s.view->busy_dialog());
     QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageMultiWindow));
 
     // An initialization the device never confirms still lets go of it, but
     // leaves the records as they were.
-    m_s.sim->clear_frame_log();
-    m_s.view->set_busy_bound_ms(800);
-    m_s.sim->faults().mute_commands.insert(proto::kCmdDeviceInit);
+    s.sim->clear_frame_log();
+    s.view->set_busy_bound_ms(800);
+    s.sim->faults().mute_commands.insert(proto::kCmdDeviceInit);
     const DevRect before = device_data.mode_data[3].win_out[0];
     boxes.answer = QMessageBox::Yes;
     ui.initdevBtn->click();
     QCOMPARE(boxes.texts,
              (QStringList{"Initialize the device?", "Initialize the device?",
                           "The device did not respond!!", "Please restart the device!!"}));
-    QCOMPARE(m_s.sim->frame_log(), QStringList{QStringLiteral("3a01040100b0083a")});
-    QVERIFY(!device_data.serial_open && !device_data.net_open && m_s.view->isEnabled());
+    QCOMPARE(s.sim->frame_log(), QStringList{QStringLiteral("3a01040100b0083a")});
+    QVERIFY(!device_data.serial_open && !device_data.net_open && s.view->isEnabled());
     QCOMPARE(ui.stackedWidget->currentIndex(), int(TesselView::kPageCommunication));
     QCOMPARE(device_data.mode_data[3].win_out[0], before);
 }
