@@ -134,7 +134,6 @@ void TestLayoutWidgets::drags_menus_colours_and_dialogs()
                         press_and_move(box, centre(box->form().winlabel), {10, 20}));
     QCOMPARE(box->geometry(), QRect(110, 120, 200, 100));
     QVERIFY(menu_texts(box, centre(box->form().sourcelabel)).contains("Sources"));
-    // An empty part of the canvas has its own menu.
     QCOMPARE(menu_texts(m_s.view->canvas(0), QPoint(810, 540)), (QStringList{"New", "Delete All"}));
 
     // The sources submenu: fitted cards of the window's pair, named by connector.

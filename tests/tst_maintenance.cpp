@@ -81,7 +81,8 @@ void TestMaintenance::round_trip()
              (QStringList{QDir(s.dir->path()).absolutePath(), "Files(*.txt)"}));
     QCOMPARE(progress.seen.first() + " .. " + progress.seen.last(), QStringLiteral("1 / 32 .. 32 / 32"));
     QTRY_VERIFY(!s.view->busy_dialog() && s.view->isEnabled());
-    files.path += QStringLiteral(".txt"); // what the restore below reads back
+    QFile exported(files.path += QStringLiteral(".txt")); // what the restore reads back
+    QVERIFY(exported.open(QIODevice::ReadOnly) && exported.readAll().count('\n') == 2000);
 
     // Initialize: the device forgets everything, the program lets go of it.
     ui.initdevBtn->click();
