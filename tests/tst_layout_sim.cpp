@@ -143,7 +143,7 @@ void TestLayoutSim::edits_copy_and_select_come_back()
     QVERIFY(buttons[5]->styleSheet() == group_style::on());
     const ModeData &m0 = device_data.mode_data[0];
     QCOMPARE(tree_rows(view), tree_rows(m0.win_layers.constData(), m0.win_source));
-    QVERIFY(tree_rows(view) != rows); // M5's, a copy
+    QVERIFY(tree_rows(view) != rows); // M5 shows the copied tree
 }
 
 QTEST_MAIN(TestLayoutSim)
