@@ -11,8 +11,7 @@
 #include "output/mosaic/ledscreen.h"
 #include "support/sim_session.h"
 
-// Replaces each edit's text by typing, as an operator would, then clicks `then`;
-// returns what each edit showed.
+// Types into each edit as an operator would, then clicks `then`; returns what they showed.
 static QStringList type(std::initializer_list<std::pair<QLineEdit *, const char *>> edits,
                         QWidget *then = nullptr)
 {
@@ -27,8 +26,7 @@ static QStringList type(std::initializer_list<std::pair<QLineEdit *, const char 
     return shown;
 }
 
-// Presses at a point and moves by an offset in two steps (each move adds only
-// its own difference); returns where to release.
+// Presses and moves by `by` in two steps, each adding only its own difference.
 static QPoint press_and_move(QWidget *w, QPoint press, QPoint by)
 {
     const QPoint end = w->mapToGlobal(press) + by;
@@ -45,9 +43,7 @@ class TestLayoutWidgets : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_s.start(false));
-        QVERIFY(QTest::qWaitForWindowExposed(m_s.view.get()));
-        device_data.reset_device_data();
+        QVERIFY(m_s.start(false) && QTest::qWaitForWindowExposed(m_s.view.get()));
         device_data.load_default_layouts();
         device_data.lang_english = 1;
         m_s.view->form().stackedWidget->setCurrentIndex(TesselView::kPageMultiWindow);
@@ -55,13 +51,11 @@ private slots:
     }
     void cleanup() { m_s.stop(); }
 
-    void drags();
-    void menus_colours_and_dialogs();
+    void drags_menus_colours_and_dialogs();
 
 private:
     itemBox *item(int win) const { return m_s.view->window_item(0, win); }
-    // WIN1 of mode 0 at a canvas rectangle.
-    itemBox *place_item(const QRect &r)
+    itemBox *place_item(const QRect &r) // WIN1 of mode 0 at a canvas rectangle
     {
         if (!item(0))
             m_s.view->new_create();
@@ -72,35 +66,33 @@ private:
     }
     // The entry texts of the context menu at a point, a submenu's as "menu/entry";
     // chooses `entry` inside the menu's own loop, where deferred deletes then run.
-    QStringList menu_texts(QWidget *w, QPoint at, const QString &entry = {});
+    QStringList menu_texts(QWidget *w, QPoint at, const QString &entry = {})
+    {
+        QStringList texts;
+        QTimer::singleShot(50, this, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QAction *chosen = nullptr;
+            for (QAction *a : menu ? menu->actions() : QList<QAction *>()) {
+                texts << a->text();
+                for (QAction *s : a->menu() ? a->menu()->actions() : QList<QAction *>())
+                    texts << a->text() + '/' + s->text();
+                chosen = a->text() == entry ? a : chosen;
+            }
+            if (menu)
+                menu->close();
+            if (chosen) {
+                chosen->trigger();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            }
+        });
+        QTest::mouseClick(w, Qt::RightButton, {}, at);
+        return texts;
+    }
 
     SimSession m_s;
 };
 
-QStringList TestLayoutWidgets::menu_texts(QWidget *w, QPoint at, const QString &entry)
-{
-    QStringList texts;
-    QTimer::singleShot(50, this, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QAction *chosen = nullptr;
-        for (QAction *a : menu ? menu->actions() : QList<QAction *>()) {
-            texts << a->text();
-            for (QAction *s : a->menu() ? a->menu()->actions() : QList<QAction *>())
-                texts << a->text() + '/' + s->text();
-            chosen = a->text() == entry ? a : chosen;
-        }
-        if (menu)
-            menu->close();
-        if (chosen) {
-            chosen->trigger();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-    });
-    QTest::mouseClick(w, Qt::RightButton, {}, at);
-    return texts;
-}
-
-void TestLayoutWidgets::drags()
+void TestLayoutWidgets::drags_menus_colours_and_dialogs()
 {
     const std::tuple<const char *, QRect, QPoint, QPoint, QRect> rows[] = {
         // The zone borders of a 100 x 100 item.
@@ -111,15 +103,13 @@ void TestLayoutWidgets::drags()
         // A corner, and the clamps at every edge of the 815 x 548 canvas.
         {"top-left corner", {100, 100, 200, 100}, {5, 5}, {20, 30}, {120, 130, 180, 70}},
         {"centre past top-left", {30, 20, 200, 100}, {100, 50}, {-80, -80}, {0, 0, 200, 100}},
-        {"centre past bottom-right", {300, 400, 200, 100}, {100, 50}, {600, 100},
-         {615, 448, 200, 100}},
+        {"past bottom-right", {300, 400, 200, 100}, {100, 50}, {600, 100}, {615, 448, 200, 100}},
         {"right edge past", {600, 100, 100, 100}, {95, 50}, {300, 0}, {600, 100, 215, 100}},
         {"top edge past", {20, 30, 100, 100}, {50, 2}, {0, -50}, {20, 0, 100, 130}},
         {"bottom edge past", {0, 500, 100, 40}, {50, 35}, {0, 60}, {0, 500, 100, 48}},
         {"left edge past", {20, 100, 100, 100}, {2, 50}, {-60, 0}, {0, 100, 120, 100}},
         // Edges dragged past the opposite edge stop 2 pixels short of it.
-        {"corner past the opposite edges", {100, 100, 200, 100}, {195, 95}, {-400, -300},
-         {100, 100, 2, 2}},
+        {"corner past both edges", {100, 100, 200, 100}, {195, 95}, {-400, -300}, {100, 100, 2, 2}},
         {"left edge past the right", {100, 100, 200, 100}, {2, 50}, {500, 0}, {298, 100, 2, 100}},
         {"click without movement", {100, 50, 200, 100}, {50, 50}, {0, 0}, {100, 50, 200, 100}},
     };
@@ -134,23 +124,16 @@ void TestLayoutWidgets::drags()
         const DevRect &c = device_data.mode_data[0].win_canvas[0];
         QCOMPARE((QVariantList{name, box->geometry(), QRect(c.x, c.y, c.w, c.h), released.count()}),
                  (QVariantList{name, after, after, 1}));
-        // Committed with the full-picture crop.
-        QCOMPARE(device_data.mode_data[0].win_in[0], (DevRect{0, 0, 3840, 2160}));
+        QCOMPARE(device_data.mode_data[0].win_in[0], (DevRect{0, 0, 3840, 2160})); // full crop
     }
-}
 
-void TestLayoutWidgets::menus_colours_and_dialogs()
-{
     itemBox *box = place_item({100, 100, 200, 100});
     QVERIFY(box);
-    QWidget *label = box->form().winlabel;
-    const QPoint on_label = label->mapTo(box, label->rect().center());
-    QTest::mouseRelease(box, Qt::LeftButton, {}, press_and_move(box, on_label, {10, 20}));
+    const auto centre = [box](QWidget *label) { return label->mapTo(box, label->rect().center()); };
+    QTest::mouseRelease(box, Qt::LeftButton, {},
+                        press_and_move(box, centre(box->form().winlabel), {10, 20}));
     QCOMPARE(box->geometry(), QRect(110, 120, 200, 100));
-
-    QWidget *source = box->form().sourcelabel;
-    QVERIFY(menu_texts(box, source->mapTo(box, source->rect().center())).contains("Sources"));
-    // An empty part of the canvas has its own menu.
+    QVERIFY(menu_texts(box, centre(box->form().sourcelabel)).contains("Sources"));
     QCOMPARE(menu_texts(m_s.view->canvas(0), QPoint(810, 540)), (QStringList{"New", "Delete All"}));
 
     // The sources submenu: fitted cards of the window's pair, named by connector.
@@ -205,14 +188,13 @@ void TestLayoutWidgets::menus_colours_and_dialogs()
                    {ui.outxEdit, "3000"}, {ui.outwEdit, "841"}, {ui.outwEdit, "840"}}),
              (QStringList{"2000", "160", "100", "3000", "84", "840"}));
 
-    // Save takes only acceptable values, then moves the item; the first bad edit
-    // in form order gets the focus.
+    // Save takes only acceptable values, then moves the item; the first bad edit in
+    // form order (the empty y; the height is below 8) gets the focus.
     device_data.mode_data[0].win_open[3] = 1;
     m_s.view->rebuild_items(0);
     dlg.show();
     dlg.fill(3);
     QSignalSpy saved(&dlg, &trimmingDlg::set_win_size_signal);
-    // A height below the minimum of 8, no y.
     type({{ui.outwEdit, "8"}, {ui.outhEdit, "5"}, {ui.outxEdit, "1920"}, {ui.outyEdit, ""}},
          ui.pushButton);
     QCOMPARE(dlg.focusWidget(), ui.outyEdit);
@@ -221,7 +203,7 @@ void TestLayoutWidgets::menus_colours_and_dialogs()
     QCOMPARE(device_data.mode_data[0].win_out[3], (DevRect{1920, 1080, 1920, 1080}));
     QCOMPARE(item(3)->geometry(), QRect(407, 274, 407, 274));
 
-    // Border values: the same rules, and captions that follow the language.
+    // Border values: the same rules (a size of 3 at least), captions in the language.
     mulAttribute &att = m_s.view->attribute_dialog();
     auto &a = att.form();
     att.show();
@@ -232,14 +214,12 @@ void TestLayoutWidgets::menus_colours_and_dialogs()
     QCOMPARE(type({{a.sEdit, "128"}}), QStringList{"12"});
     QSignalSpy frame(&att, &mulAttribute::clicked_frameBtn_signal);
     a.checkBox->setChecked(false);
-    // A size below 3.
     type({{a.rEdit, "10"}, {a.gEdit, "20"}, {a.bEdit, "30"}, {a.sEdit, "2"}}, a.frameBtn);
     QCOMPARE(att.focusWidget(), a.sEdit);
     type({{a.sEdit, "127"}}, a.frameBtn);
     QCOMPARE(static_cast<QList<QList<QVariant>> &>(frame), (QList<QList<QVariant>>{{2}}));
     const WinFrame &f = device_data.win_frame[2];
-    QCOMPARE((QVector<int>{f.on, f.red, f.green, f.blue, f.size}),
-             (QVector<int>{0, 10, 20, 30, 127}));
+    QCOMPARE((QVector<int>{f.on, f.red, f.green, f.blue, f.size}), (QVector<int>{0, 10, 20, 30, 127}));
     device_data.lang_english = 0;
     att.fill(0);
     QCOMPARE(a.llabel->text(), QStringLiteral("低灰偏置"));

@@ -15,22 +15,20 @@ class TestMaintenanceCodec : public QObject
     Q_OBJECT
 
 private slots:
-    void reader_and_writer();
-    void file_layout_and_resolution();
-    void upload_blocks();
+    void file_lines_records_and_upload_blocks();
 };
 
-void TestMaintenanceCodec::reader_and_writer()
+void TestMaintenanceCodec::file_lines_records_and_upload_blocks()
 {
     // One line form per line, bytes of no text encoding too; a bad line must not
     // disturb its neighbours.
     const QByteArray text = "42\n12.7\n-12.7\nabc\n12abc\n \t42 \r\n+7\n5.\n.9\n1.2.3\n1e3\n-\n\n"
                             "\xff\x80\n1 2\n000123\n99999999999\n-99999999999\n1" +
                             QByteArray(1, '\0') + "2\n6";
-    const QVector<int> want{42, 12, -12, 0, 0,   42,      7,       5, 0, 0, 0,
+    const QVector<int> read{42, 12, -12, 0, 0,   42,      7,       5, 0, 0, 0,
                             0,  0,  0,   0, 123, INT_MAX, INT_MIN, 0, 6, 0};
     ConfigValues v = codec::read_config_file(text);
-    QCOMPARE(QVector<int>(v.begin(), v.begin() + want.size()), want);
+    QCOMPARE(QVector<int>(v.begin(), v.begin() + read.size()), read);
     QCOMPARE(codec::read_config_file("\xEF\xBB\xBF-4\r\n8")[0], -4);
 
     // 10 MB lines are read, not feared.
@@ -42,10 +40,7 @@ void TestMaintenanceCodec::reader_and_writer()
     const QByteArray written = codec::write_config_file(v);
     QCOMPARE(written, "-5\n0\n1234\n" + QByteArray("0\n").repeated(1996) + "65536\n");
     QVERIFY(codec::read_config_file(written + "7\n8\n") == v); // lines past the 2000th are ignored
-}
 
-void TestMaintenanceCodec::file_layout_and_resolution()
-{
     // Line n holds 1000 + n, so every record value tells which line it came from.
     ConfigValues file;
     std::iota(file.begin(), file.end(), 1000);
@@ -63,12 +58,10 @@ void TestMaintenanceCodec::file_layout_and_resolution()
         d.win_frame[3].size, d.mode_data[4].win_layers[3], d.switch_effect,
         d.port_quality[0][1][7], d.port_quality[1][3][6], d.mode_data[0].led_in_rect[1][0].w,
         d.mode_data[2].win_out[1].w, d.mode_data[15].led_out_rect[1][3].h};
-    QCOMPARE(records,
-             (QVector<int>{1004, 1005, 1022, 1057, 1135, 1327, 1363, 1416, 1443, 1647, 2961}));
+    QCOMPARE(records, (QVector<int>{1004, 1005, 1022, 1057, 1135, 1327, 1363, 1416, 1443, 1647, 2961}));
 
-    // Exported again, the records give the file back, with flags 0/1, every effect
-    // copy the last one, the device's own resolution (kept until the read-back)
-    // and the zero lines.
+    // Exported again, the records give the file back with flags 0/1, every effect copy
+    // the last one, the device's resolution (kept until the read-back), the zero lines.
     ConfigValues want = file;
     for (int w = 0; w < 4; ++w)
         want[size_t(38 + 5 * w)] = 1;
@@ -86,30 +79,6 @@ void TestMaintenanceCodec::file_layout_and_resolution()
     for (size_t line = 0; line < got.size(); ++line)
         QVERIFY2(got[line] == want[line], qPrintable(QString::number(line)));
 
-    // {file format, file width, file height, device format, matches, hint width,
-    // hint height}; the device's custom size is 2048 x 1152.
-    static const int kRows[][7] = {
-        {6, 0, 0, 6, 1, 1920, 1080},       {1, 0, 0, 6, 0, 1440, 1440},
-        {9, 2048, 1152, 6, 1, 2048, 1152}, {9, 1000, 500, 9, 0, 1000, 500},
-        {9, 2048, 1080, 9, 0, 2048, 1080}, {24, 0, 0, 9, 0, 1200, 1960},
-        {7, 0, 0, 6, 0, 0, 0},
-    };
-    for (const auto &r : kRows) {
-        DeviceData device;
-        device.out_format = r[3], device.custom_res_w = 2048, device.custom_res_h = 1152;
-        const codec::ImportPending pending{r[0], r[1], r[2]};
-        QCOMPARE(codec::import_resolution_matches(pending, device), bool(r[4]));
-        QCOMPARE(codec::import_hint_size(pending), QSize(r[5], r[6]));
-    }
-}
-
-void TestMaintenanceCodec::upload_blocks()
-{
-    ConfigValues file;
-    std::iota(file.begin(), file.end(), 0);
-    DeviceData d;
-    d.reset_device_data();
-    codec::parse_import_values(file, d);
     const QByteArray blocks[] = {codec::build_frame(1, 192, codec::upload_input_payload(d)),
                                  codec::build_frame(1, 193, codec::upload_global_payload(d)),
                                  codec::build_frame(1, 194, codec::upload_mode_payload(d, 5))};
@@ -131,8 +100,8 @@ void TestMaintenanceCodec::upload_blocks()
     };
     for (const auto &b : kBytes) {
         const QByteArray &f = blocks[b[0]];
-        const int got = b[2] == 2 ? uint8_t(f[b[1]]) << 8 | uint8_t(f[b[1] + 1]) : uint8_t(f[b[1]]);
-        QVERIFY2(got == (b[2] == 2 ? b[3] : b[3] & 0xff),
+        const int v = b[2] == 2 ? uint8_t(f[b[1]]) << 8 | uint8_t(f[b[1] + 1]) : uint8_t(f[b[1]]);
+        QVERIFY2(v == (b[2] == 2 ? 1000 + b[3] : (1000 + b[3]) & 0xff),
                  qPrintable(QStringLiteral("block %1 byte %2").arg(b[0]).arg(b[1])));
     }
     QCOMPARE(int(blocks[1][22]), 1); // border on flag
@@ -147,6 +116,21 @@ void TestMaintenanceCodec::upload_blocks()
     const QByteArray global = codec::upload_global_payload(d);
     QCOMPARE((QVector<int>{uint8_t(global[44]), uint8_t(global[114]), uint8_t(global[134])}),
              (QVector<int>{229, 239, 232})); // masks 5, 15 and 8
+
+    // {file format, file width, file height, device format, matches, hint width,
+    // hint height}; the device's custom size is 2048 x 1152.
+    static const int kRows[][7] = {
+        {6, 0, 0, 6, 1, 1920, 1080},       {1, 0, 0, 6, 0, 1440, 1440},
+        {9, 2048, 1152, 6, 1, 2048, 1152}, {9, 1000, 500, 9, 0, 1000, 500},
+        {9, 2048, 1080, 9, 0, 2048, 1080}, {24, 0, 0, 9, 0, 1200, 1960},
+        {7, 0, 0, 6, 0, 0, 0},
+    };
+    for (const auto &r : kRows) {
+        d.out_format = r[3], d.custom_res_w = 2048, d.custom_res_h = 1152;
+        const codec::ImportPending p{r[0], r[1], r[2]};
+        QCOMPARE(codec::import_resolution_matches(p, d), bool(r[4]));
+        QCOMPARE(codec::import_hint_size(p), QSize(r[5], r[6]));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMaintenanceCodec)
