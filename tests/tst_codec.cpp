@@ -60,11 +60,12 @@ Ints status_fields(const DeviceData &d)
 const Decoder kDecoders[] = {
     // Bytes 9..24; each bit field differs between the two; bytes 17, 18, bits 0
     // and 7 of byte 11 and bits 0..3 of byte 20 are filler the decoder must ignore.
+    // Every bit of InB's source nibble differs too (4 and 11), the top one included.
     {"status a", 26, 0, 0, 0, decode_status_at, {{9, "0555a96541312bc3ffffa52f08000480"}},
      status_fields, {1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 4,
                      5, 6, 1, 3, 3, 2, 1, 0, 12, 3, 1, 2, 20, 2, 2048, 1152}},
-    {"status b", 26, 0, 0, 0, decode_status_at, {{9, "022a50373404d43c00004a3007800438"}},
-     status_fields, {0, 1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0, 1, 4, 3,
+    {"status b", 26, 0, 0, 0, decode_status_at, {{9, "022a5037b404d43c00004a3007800438"}},
+     status_fields, {0, 1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0, 1, 4, 11,
                      7, 3, 4, 0, 4, 5, 0, 1, 3, 12, 0, 1, 9, 3, 1920, 1080}},
     {"input card", 29, 1, 2, 1, [](auto &r, int i, auto &d) { return decode_input_card(r, i, d); },
      {{9, "102030 0064 0780 00c8 0438 0001 0002 0003 0004"}},
