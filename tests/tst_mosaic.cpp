@@ -185,12 +185,14 @@ void TestMosaic::single_wall_units()
     when_shown(&m_editor->trim_dialog(), [&shown, &t] {
         shown << t.lineEdit_port->text() << t.lineEdit_x->text();
         // A wider unit leaves less room: x may reach 7000 - 1900 only.
-        retype({{t.lineEdit_w, "1900"}, {t.lineEdit_x, "51009"}});
+        retype({{t.lineEdit_w, "1900"}, {t.lineEdit_x, "5101"}});
+        shown << t.lineEdit_x->text();
+        retype({{t.lineEdit_x, "51009"}});
         shown << t.lineEdit_x->text();
         QTest::mouseClick(t.pushButton, Qt::LeftButton);
     });
     menu(port_unit(0, 1), "Trimming");
-    QCOMPARE(shown, (QStringList{"OutA:DVI-2", "1750", "5100"}));
+    QCOMPARE(shown, (QStringList{"OutA:DVI-2", "1750", "510", "5100"}));
     QCOMPARE(sized, (QList<QList<QVariant>>{{0, 1, 0}}));
     QCOMPARE(device_data.mode_data[4].unit_rect[0][1], (DevRect{5100, 0, 1900, 500}));
     QCOMPARE(device_data.mode_data[4].mosaic_rects[0][1], (DevRect{684, 0, 255, 67}));
