@@ -222,9 +222,11 @@ void TestFind::search_dialog()
                  .arg(ports + 5)
                  .arg(ports));
 
+    const auto texts = [&] { return form.searchBtn->text() + ' ' + form.hintLabel->text(); };
+    QCOMPARE(texts(), QStringLiteral("搜索 双击设备即可连接。"));
     ui.eradioBtn->click();
     QCOMPARE(list->topLevelItem(1)->text(FindDevices::kColLink), "Network");
-    QCOMPARE(form.searchBtn->text(), "Search");
+    QCOMPARE(texts(), "Search Double-click a device to connect to it.");
     QVERIFY(form.stateLabel->text().startsWith("Search done: 4 found; "));
     // TESSEL_SCREENSHOT=FILE (under Xvfb) keeps the dialog as the README shows it.
     const QString shot = qEnvironmentVariable("TESSEL_SCREENSHOT");
