@@ -541,8 +541,10 @@ void TestLinkState::read_only_sends_nothing()
     QCOMPARE(state_text(), QStringLiteral("离线：出厂设置 · 只读"));
     QCOMPARE(device_data.device_id, 1);
     ModalAnswerer boxes;
-    QCOMPARE(v().link().transmit_short(kCmdInputSource, 0, 3, LinkWait{}),
+    const int waiting = device_data.net_wait_code;
+    QCOMPARE(v().link().transmit_short(kCmdInputSource, 0, 3, LinkWait{kWaitInputSource}),
              DeviceLink::Outcome::NotSent);
+    QCOMPARE(device_data.net_wait_code, waiting); // a refused write expects no reply
     QTRY_COMPARE(boxes.texts, QStringList{QStringLiteral("只读连接：未发送任何命令。")});
     QVERIFY(!v().link().offline_changed());
     ui.eradioBtn->click();
