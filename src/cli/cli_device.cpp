@@ -195,11 +195,7 @@ private:
             return f;
         const QVector<codec::ConfigChange> changes =
             codec::compare_config(codec::export_values(*m_records), m_request.values);
-        // compare_config reports the resolution only when the import's check would refuse it.
-        const QString hint =
-            codec::count_changes(changes, codec::DiffArea::Resolution) > 0
-                ? codec::resolution_hint(codec::config_resolution(m_request.values)).en
-                : QString();
+        const QString hint = codec::refusal_hint(changes, m_request.values).en;
         for (const QString &line : diff_lines(changes, hint))
             m_console.line(m_target.label(), line);
         json["diff"] = diff_json(changes, hint);

@@ -37,9 +37,7 @@ bool TesselView::preview_import(const codec::ConfigValues &file, bool compare_on
     const QVector<codec::ConfigChange> changes = codec::compare_config(*device, file);
     ImportPreview preview(compare_only, this);
     preview.set_changes(changes);
-    if (codec::count_changes(changes, codec::DiffArea::Resolution) > 0)
-        preview.set_hint(codec::resolution_hint(codec::config_resolution(file))
-                             .pick(device_data.lang_english != 0));
+    preview.set_hint(codec::refusal_hint(changes, file).pick(device_data.lang_english != 0));
     return preview.exec() == QDialog::Accepted && !compare_only;
 }
 

@@ -355,6 +355,14 @@ BiText resolution_hint(const ImportPending &file)
         QStringLiteral("请先将分辨率切换至%1x%2！！").arg(size.width()).arg(size.height())};
 }
 
+BiText refusal_hint(const QVector<ConfigChange> &changes, const ConfigValues &file)
+{
+    // compare_config reports the resolution only when the import's check would refuse it.
+    return count_changes(changes, DiffArea::Resolution) > 0
+               ? resolution_hint(config_resolution(file))
+               : BiText{};
+}
+
 int count_changes(const QVector<ConfigChange> &changes, DiffArea area)
 {
     return static_cast<int>(std::count_if(changes.begin(), changes.end(),

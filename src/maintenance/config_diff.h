@@ -21,7 +21,7 @@ enum class DiffArea {
     LedWalls,
     Resolution,
 };
-constexpr int kDiffAreaCount = 7;
+constexpr int kDiffAreaCount = static_cast<int>(DiffArea::Resolution) + 1;
 
 // One text in both interface languages.
 struct BiText {
@@ -51,6 +51,8 @@ QVector<ConfigChange> compare_config(const ConfigValues &device, const ConfigVal
 BiText diff_area_name(DiffArea area);
 // Why an import of a file with this resolution is refused.
 BiText resolution_hint(const ImportPending &file);
+// The hint above when `changes` (of `file`) hold a refused resolution; empty otherwise.
+BiText refusal_hint(const QVector<ConfigChange> &changes, const ConfigValues &file);
 int count_changes(const QVector<ConfigChange> &changes, DiffArea area);
 
 } // namespace codec
