@@ -154,6 +154,12 @@ QVector<Box> unit_boxes(const WallLayout &wall)
     return boxes;
 }
 
+// A unit with a side of 0 (or less) belongs to an unused port.
+bool unit_in_use(const DevRect &unit)
+{
+    return unit.w > 0 && unit.h > 0;
+}
+
 // The units in use, in port order, so that reports do not depend on the
 // order the caller listed them in.
 WallLayout used_units(const WallLayout &wall)
@@ -181,11 +187,6 @@ const CoverageUnit *unit_of_port(const WallLayout &wall, int port)
 }
 
 } // namespace
-
-bool unit_in_use(const DevRect &unit)
-{
-    return unit.w > 0 && unit.h > 0;
-}
 
 QVector<WallLayout> mode_walls(const DeviceData &d, int mode)
 {

@@ -66,9 +66,6 @@ struct WallReport {
     QVector<PortShare> shares; // one per unit in use, in unit order
 };
 
-// A unit with a side of 0 (or less) belongs to an unused port.
-bool unit_in_use(const DevRect &unit);
-
 // The walls of `mode` as the records describe them: one wall of the single
 // totals, or four walls of wall_size with each port on its led_screen wall (a
 // damaged value is clamped to 0..3). Ports of a card that is not fitted paint

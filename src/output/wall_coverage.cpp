@@ -79,6 +79,9 @@ QString coverage_port_name(int port)
     return port_name(port / kPortCount, port % kPortCount);
 }
 
+namespace {
+
+// "OutA:DVI-2, OutB:DVI-1" for a set of ports (bit card * 4 + port).
 QString port_list(unsigned ports)
 {
     QStringList names;
@@ -87,6 +90,8 @@ QString port_list(unsigned ports)
             names << coverage_port_name(p);
     return names.join(pick_text(", ", "、"));
 }
+
+} // namespace
 
 QString coverage_summary(int wall, const codec::WallReport &r)
 {

@@ -58,5 +58,3 @@ private:
 QString coverage_summary(int wall, const codec::WallReport &report);
 // "OutA:DVI-2" for port card * 4 + port.
 QString coverage_port_name(int port);
-// "OutA:DVI-2, OutB:DVI-1" for a set of ports (bit card * 4 + port).
-QString port_list(unsigned ports);
