@@ -429,14 +429,6 @@ private:
     std::unique_ptr<TesselView> m_view;
 };
 
-int floor_of(std::initializer_list<proto::ReadSpec> reads, bool serial)
-{
-    int total = 0;
-    for (const proto::ReadSpec &r : reads)
-        total += serial ? r.serial_wait_ms : r.net_first_wait_ms;
-    return total;
-}
-
 int wait_of(int code, bool serial)
 {
     const proto::EngineCase *c = proto::engine_case(code);
@@ -492,8 +484,8 @@ void measure_links(Bench &bench, SimProcess &sim, bool full_timing, std::vector<
         const auto wait = [serial](const proto::ReadSpec &r) {
             return serial ? r.serial_wait_ms : r.net_first_wait_ms;
         };
-        const int readback =
-            floor_of({proto::kReadStatusBoot, proto::kReadModeTable, proto::kReadWindows}, serial);
+        const int readback = wait(proto::kReadStatusBoot) + wait(proto::kReadModeTable) +
+                             wait(proto::kReadWindows);
 
         Row row = measured(
             QStringLiteral("Connect to multi-window page, %1").arg(link), runs, sim,
