@@ -291,37 +291,29 @@ QJsonObject records_json(const DeviceData &d)
 
 QStringList diff_lines(const QVector<codec::ConfigChange> &changes, const QString &hint)
 {
+    const auto count_text = [](int count) {
+        return QStringLiteral("%1 change%2").arg(count).arg(count == 1 ? "" : "s");
+    };
     QStringList lines;
-    for (int a = 0; a < codec::kDiffAreaCount; ++a) {
-        const auto area = static_cast<codec::DiffArea>(a);
-        const int count = codec::count_changes(changes, area);
-        if (count == 0)
-            continue;
-        lines.append(QStringLiteral("%1: %2 change%3")
-                         .arg(codec::diff_area_name(area).en)
-                         .arg(count)
-                         .arg(count == 1 ? "" : "s"));
-        for (const codec::ConfigChange &c : changes)
-            if (c.area == area)
-                lines.append(QStringLiteral("  ") + c.line(true));
+    for (const codec::AreaChanges &group : codec::changes_by_area(changes)) {
+        lines.append(QStringLiteral("%1: %2").arg(codec::diff_area_name(group.area).en,
+                                                   count_text(group.changes.size())));
+        for (const codec::ConfigChange &c : group.changes)
+            lines.append(QStringLiteral("  ") + c.line(true));
     }
     if (!hint.isEmpty())
         lines.append(QStringLiteral("an import would be refused: ") + hint);
     lines.append(changes.isEmpty() ? QStringLiteral("no changes")
-                                   : QStringLiteral("%1 change%2 in all")
-                                         .arg(changes.size())
-                                         .arg(changes.size() == 1 ? "" : "s"));
+                                   : count_text(changes.size()) + QStringLiteral(" in all"));
     return lines;
 }
 
 QJsonObject diff_json(const QVector<codec::ConfigChange> &changes, const QString &hint)
 {
     QJsonArray areas;
-    for (int a = 0; a < codec::kDiffAreaCount; ++a) {
-        const auto area = static_cast<codec::DiffArea>(a);
-        if (const int count = codec::count_changes(changes, area))
-            areas.append(QJsonObject{{"area", codec::diff_area_name(area).en}, {"count", count}});
-    }
+    for (const codec::AreaChanges &group : codec::changes_by_area(changes))
+        areas.append(QJsonObject{{"area", codec::diff_area_name(group.area).en},
+                                 {"count", group.changes.size()}});
     QJsonArray list;
     for (const codec::ConfigChange &c : changes)
         list.append(QJsonObject{{"area", codec::diff_area_name(c.area).en},

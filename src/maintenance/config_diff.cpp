@@ -369,4 +369,18 @@ int count_changes(const QVector<ConfigChange> &changes, DiffArea area)
                                           [area](const ConfigChange &c) { return c.area == area; }));
 }
 
+QVector<AreaChanges> changes_by_area(const QVector<ConfigChange> &changes)
+{
+    QVector<AreaChanges> groups;
+    for (int a = 0; a < kDiffAreaCount; ++a) {
+        AreaChanges group{static_cast<DiffArea>(a), {}};
+        for (const ConfigChange &c : changes)
+            if (c.area == group.area)
+                group.changes.append(c);
+        if (!group.changes.isEmpty())
+            groups.append(group);
+    }
+    return groups;
+}
+
 } // namespace codec

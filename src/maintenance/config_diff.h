@@ -55,4 +55,11 @@ BiText resolution_hint(const ImportPending &file);
 BiText refusal_hint(const QVector<ConfigChange> &changes, const ConfigValues &file);
 int count_changes(const QVector<ConfigChange> &changes, DiffArea area);
 
+struct AreaChanges {
+    DiffArea area;
+    QVector<ConfigChange> changes; // never empty
+};
+// The areas that change, in the order above, each with its changes.
+QVector<AreaChanges> changes_by_area(const QVector<ConfigChange> &changes);
+
 } // namespace codec

@@ -47,20 +47,14 @@ void ImportPreview::set_changes(const QVector<codec::ConfigChange> &changes)
         none->setFirstColumnSpanned(true);
         return;
     }
-    for (int a = 0; a < codec::kDiffAreaCount; ++a) {
-        const auto area = static_cast<codec::DiffArea>(a);
-        const int count = codec::count_changes(changes, area);
-        if (count == 0)
-            continue;
+    for (const codec::AreaChanges &area : codec::changes_by_area(changes)) {
         auto *group = new QTreeWidgetItem(ui.changeTree);
         group->setText(kPlaceColumn, QStringLiteral("%1 (%2)")
-                                         .arg(codec::diff_area_name(area).pick(english))
-                                         .arg(count));
-        group->setData(kPlaceColumn, Qt::UserRole, a);
+                                         .arg(codec::diff_area_name(area.area).pick(english))
+                                         .arg(area.changes.size()));
+        group->setData(kPlaceColumn, Qt::UserRole, static_cast<int>(area.area));
         group->setFirstColumnSpanned(true);
-        for (const codec::ConfigChange &change : changes) {
-            if (change.area != area)
-                continue;
+        for (const codec::ConfigChange &change : area.changes) {
             auto *row = new QTreeWidgetItem(group, {change.place.pick(english),
                                                     change.before.pick(english),
                                                     change.after.pick(english)});
