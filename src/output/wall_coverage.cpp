@@ -226,10 +226,8 @@ void WallCoverage::show_mode(const DeviceData &d, int mode)
 // One picture with its summary below it per wall; four walls two by two.
 void WallCoverage::rebuild_walls()
 {
-    for (QWidget *w : m_pictures)
-        delete w;
-    for (QWidget *w : m_summaries)
-        delete w;
+    qDeleteAll(m_pictures);
+    qDeleteAll(m_summaries);
     m_pictures.clear();
     m_summaries.clear();
     const int columns = m_reports.size() > 1 ? 2 : 1;

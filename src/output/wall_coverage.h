@@ -41,8 +41,6 @@ public:
     // Captions and summaries in the current language.
     void apply_texts();
 
-    const QVector<codec::WallReport> &reports() const { return m_reports; }
-
 private:
     void rebuild_walls();
 
