@@ -153,7 +153,6 @@ public:
     QStringList serial_port_names() const;
     // Fills in the communication page for a device the search found and connects to it.
     void connect_found_device(const FoundDevice &device);
-    FindDevices *find_dialog() const { return m_find_dialog; }
 
     // Busy dialog: run modally until the reply engine closes it or the bound runs out.
     void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
