@@ -382,8 +382,7 @@ public:
     void send_device_init();
     // Asks before an action that cannot be taken back: "Reminder", Yes and No.
     bool confirm(const QString &text, bool question_icon = false);
-    // After a resolution change or an initialization the device restarts: the
-    // program lets go of it, forgets the walls of the units and says so.
+    // Gives the window back to the operator, then after_device_restart().
     void release_for_restart();
 
 private:
