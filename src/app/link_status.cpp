@@ -12,7 +12,6 @@
 
 #include "app/tesselview.h"
 #include "app/texts.h"
-#include "device/device_data.h"
 
 namespace {
 

@@ -153,7 +153,6 @@ public:
     QStringList serial_port_names() const;
     // Fills in the communication page for a device the search found and connects to it.
     void connect_found_device(const FoundDevice &device);
-    FindDevices *find_dialog() const { return m_find_dialog; }
 
     // Busy dialog: run modally until the reply engine closes it or the bound runs out.
     void run_busy_dialog(const QString &text, QWidget *parent = nullptr);
@@ -383,8 +382,7 @@ public:
     void send_device_init();
     // Asks before an action that cannot be taken back: "Reminder", Yes and No.
     bool confirm(const QString &text, bool question_icon = false);
-    // After a resolution change or an initialization the device restarts: the
-    // program lets go of it, forgets the walls of the units and says so.
+    // Gives the window back to the operator, then after_device_restart().
     void release_for_restart();
 
 private:

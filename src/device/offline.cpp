@@ -8,7 +8,6 @@
 #include "app/app_paths.h"
 #include "app/tesselview.h"
 #include "app/texts.h"
-#include "device/device_data.h"
 #include "maintenance/config_file.h"
 
 // Preparing a show without the device: the link opens a device inside the

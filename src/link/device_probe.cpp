@@ -192,7 +192,7 @@ private:
         if (m_io->write(frame) != frame.size())
             return end();
         // What is left of the search is shared by the numbers still to ask.
-        const qint64 left = m_probe->m_deadline.remainingTime();
+        const qint64 left = m_probe->m_bound.remainingTime();
         const int numbers = kLastId - id + 1;
         m_ask.start(int(std::max<qint64>(1, std::min<qint64>(kAskMs, left / numbers))));
     }
@@ -290,7 +290,6 @@ void DeviceProbe::start(const QStringList &serial_ports, const QVector<quint32> 
     for (quint32 host : hosts)
         m_targets.append(new Target(this, host, tcp_port));
     m_running = true;
-    m_deadline.setRemainingTime(m_bound_ms);
     m_bound.start(m_bound_ms);
     emit progress(0, total());
     if (m_targets.isEmpty())

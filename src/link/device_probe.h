@@ -4,7 +4,6 @@
 // asked for the status in parallel, under one bound for the whole search.
 // Qt Core, Network and SerialPort only, so a command-line tool can search too.
 
-#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -96,7 +95,6 @@ private:
     int m_probed = 0;
     bool m_running = false;
     int m_bound_ms = kBoundMs;
-    QDeadlineTimer m_deadline;
     QTimer m_bound;
 };
 
