@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "device/ccwaitdialog.h"
+#include "support/link_setup.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
@@ -41,12 +42,7 @@ class TestInput : public QObject
     Q_OBJECT
 
 private slots:
-    void input_page_data()
-    {
-        QTest::addColumn<bool>("serial");
-        QTest::newRow("network") << false;
-        QTest::newRow("serial") << true;
-    }
+    void input_page_data() { add_link_rows(); }
     void input_page();
 };
 

@@ -8,6 +8,7 @@
 #include "import_preview_answerer.h"
 #include "maintenance/maintenance_codec.h"
 #include "support/file_dialog_answerer.h"
+#include "support/link_setup.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
@@ -45,12 +46,7 @@ class TestMaintenance : public QObject
     Q_OBJECT
 
 private slots:
-    void round_trip_data()
-    {
-        QTest::addColumn<bool>("serial");
-        QTest::newRow("serial") << true;
-        QTest::newRow("network") << false;
-    }
+    void round_trip_data() { add_link_rows(); }
     void round_trip();
 };
 
