@@ -4,10 +4,10 @@
 
 #include <QtTest>
 
+#include "import_preview_answerer.h"
 #include "support/file_dialog_answerer.h"
 #include "support/link_setup.h"
 #include "support/modal_answerer.h"
-#include "support/preview_answerer.h"
 #include "support/sim_process.h"
 #include "support/sim_session.h"
 

@@ -4,9 +4,9 @@
 
 #include <QtTest>
 
+#include "import_preview_answerer.h"
 #include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
-#include "support/preview_answerer.h"
 #include "support/sim_session.h"
 
 namespace {

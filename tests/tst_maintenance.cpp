@@ -5,11 +5,11 @@
 #include <QProgressBar>
 #include <QtTest>
 
+#include "import_preview_answerer.h"
 #include "maintenance/maintenance_codec.h"
 #include "support/file_dialog_answerer.h"
 #include "support/link_setup.h"
 #include "support/modal_answerer.h"
-#include "support/preview_answerer.h"
 #include "support/sim_session.h"
 
 // Notes each progress text of the busy dialog as it is set: the work may end

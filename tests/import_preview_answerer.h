@@ -1,7 +1,7 @@
 #pragma once
 
 // Answers the import preview that a test provokes: records what it shows, then
-// presses Import or Cancel.
+// presses Import or Cancel. Header-only so that every test file can take it.
 
 #include <QApplication>
 #include <QPointer>
