@@ -173,6 +173,7 @@ void TestDeviceLink::acknowledgement()
             if (!open(serial))
                 QSKIP("no pseudo-terminal here");
             r.fault(m_sim->faults());
+            m_sim->image().pip_state[1] = 0; // the demo has it on; the command turns it on
             QSignalSpy accepted(m_link.get(), &DeviceLink::reply_accepted);
             QSignalSpy rejected(m_link.get(), &DeviceLink::reply_rejected);
             QSignalSpy expired(m_link.get(), &DeviceLink::bound_expired);

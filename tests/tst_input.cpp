@@ -4,21 +4,10 @@
 #include <QtTest>
 
 #include "device/ccwaitdialog.h"
+#include "support/link_setup.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
-
-// Notes every busy dialog as it is shown: its text and the class it sits over.
-struct BusyProbe : QObject {
-    QStringList shown;
-    BusyProbe() { qApp->installEventFilter(this); }
-    bool eventFilter(QObject *object, QEvent *event) override
-    {
-        if (auto *busy = qobject_cast<CCWaitDialog *>(object); busy && event->type() == QEvent::Show)
-            shown << busy->message() + " over " +
-                         (busy->parent() ? busy->parent()->metaObject()->className() : "nothing");
-        return false;
-    }
-};
+#include "support/when_shown.h"
 
 // Each indicator's colour (white: none, green: signal, red: no signal) and check.
 static QStringList states(std::initializer_list<const QRadioButton *> buttons)
@@ -41,12 +30,7 @@ class TestInput : public QObject
     Q_OBJECT
 
 private slots:
-    void input_page_data()
-    {
-        QTest::addColumn<bool>("serial");
-        QTest::newRow("network") << false;
-        QTest::newRow("serial") << true;
-    }
+    void input_page_data() { add_link_rows(); }
     void input_page();
 };
 
@@ -71,13 +55,19 @@ void TestInput::input_page()
     QVERIFY(device_data.in_source[2] == 7 && sim.image().in_source[2] == 7);
     sim.faults().mute_commands.clear();
 
+    // Every busy dialog as it is shown: its text and the class it sits over.
+    QStringList busy;
+    OnBusyShown probe([&busy](CCWaitDialog *d) {
+        busy << d->message() + " over " +
+                    (d->parent() ? d->parent()->metaObject()->className() : "nothing");
+    });
+
     // The whole road: InA's SDI has no signal, which only the status re-read
     // after the acknowledgement can tell.
-    BusyProbe probe;
     sim.image().in_signal_ok[0] = 0;
     sim.clear_frame_log();
     click(ui.sdi1radioBtn);
-    QCOMPARE(probe.shown, QStringList{"切换输入信号。。。 over TesselView"});
+    QCOMPARE(busy, QStringList{"切换输入信号。。。 over TesselView"});
     QCOMPARE(boxes.texts.size(), 1); // closed by the engine, not by the bound
     QCOMPARE(sim.frame_log(), (QStringList{"3a01040100810a00043a", "3a01040100fe0a00003a"}));
     QCOMPARE(states({ui.sdi1radioBtn, ui.hdmi1radioBtn}), (QStringList{"red checked", "white"}));
@@ -138,7 +128,7 @@ void TestInput::input_page()
         QVERIFY(view.isEnabled() && !view.busy_dialog());
         dlg.hide();
     }
-    QVERIFY(probe.shown.contains("切换PIP信号。。。 over pipclass"));
+    QVERIFY(busy.contains("切换PIP信号。。。 over pipclass"));
     QCOMPARE(device_data.pip_param[1], 4);
     sim::SimImage &s = sim.image();
 

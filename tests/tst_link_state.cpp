@@ -72,12 +72,7 @@ private slots:
         m_device.kill();
         m_device.waitForFinished();
     }
-    void connect_reads_device_back_data()
-    {
-        QTest::addColumn<bool>("serial");
-        QTest::newRow("serial") << true;
-        QTest::newRow("network") << false;
-    }
+    void connect_reads_device_back_data() { add_link_rows(); }
     void connect_reads_device_back();
     void late_status();
     void settings_file_data();

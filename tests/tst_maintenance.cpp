@@ -8,22 +8,10 @@
 #include "import_preview_answerer.h"
 #include "maintenance/maintenance_codec.h"
 #include "support/file_dialog_answerer.h"
+#include "support/link_setup.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
-
-// Notes each progress text of the busy dialog as it is set: the work may end
-// between two turns of the event loop when the device answers at once.
-struct ProgressWatcher : QObject {
-    QStringList seen;
-    ProgressWatcher() { qApp->installEventFilter(this); }
-    bool eventFilter(QObject *object, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show && qobject_cast<CCWaitDialog *>(object))
-            for (QProgressBar *bar : object->findChildren<QProgressBar *>())
-                connect(bar, &QProgressBar::valueChanged, this, [this, bar] { seen << bar->text(); });
-        return false;
-    }
-};
+#include "support/when_shown.h"
 
 // What the configuration file carries of a device: every table, the effect, and
 // each mode's windows and LED rectangles.
@@ -45,12 +33,7 @@ class TestMaintenance : public QObject
     Q_OBJECT
 
 private slots:
-    void round_trip_data()
-    {
-        QTest::addColumn<bool>("serial");
-        QTest::newRow("serial") << true;
-        QTest::newRow("network") << false;
-    }
+    void round_trip_data() { add_link_rows(); }
     void round_trip();
 };
 
@@ -74,12 +57,19 @@ void TestMaintenance::round_trip()
     QVERIFY(s.view->link().read_win_adjust() && s.view->link().read_win_borders());
     const sim::SimImage original = s.sim->image();
 
-    ProgressWatcher progress;
+    // Each progress text as it is set: the work may end between two turns of
+    // the event loop when the device answers at once.
+    QStringList progress;
+    OnBusyShown watch([&progress](CCWaitDialog *busy) {
+        for (QProgressBar *bar : busy->findChildren<QProgressBar *>())
+            QObject::connect(bar, &QProgressBar::valueChanged, bar,
+                             [&progress, bar] { progress << bar->text(); });
+    });
     ui.exportBtn->click();
     // In the program's folder, which tests point at their own directory.
     QCOMPARE(files.directories + files.filters,
              (QStringList{QDir(s.dir->path()).absolutePath(), "Files(*.txt)"}));
-    QCOMPARE(progress.seen.first() + " .. " + progress.seen.last(), QStringLiteral("1 / 32 .. 32 / 32"));
+    QCOMPARE(progress.first() + " .. " + progress.last(), QStringLiteral("1 / 32 .. 32 / 32"));
     QTRY_VERIFY(!s.view->busy_dialog() && s.view->isEnabled());
     QFile exported(files.path += QStringLiteral(".txt")); // what the restore reads back
     QVERIFY(exported.open(QIODevice::ReadOnly) && exported.readAll().count('\n') == 2000);
@@ -94,12 +84,12 @@ void TestMaintenance::round_trip()
 
     QVERIFY(s.connect_link()); // and restore
     PreviewAnswerer preview(true); // a disabled Import is cancelled
-    progress.seen.clear();
+    progress.clear();
     ui.importBtn->click();
     QTRY_VERIFY_WITH_TIMEOUT(!s.view->busy_dialog() && s.view->isEnabled(), 60000);
     QCOMPARE(preview.seen.value(0).question, QStringLiteral("是否将数据导入至设备?"));
     // On the network the chain outruns the sampling; the end is always seen.
-    QCOMPARE(progress.seen.last(), QStringLiteral("19 / 19"));
+    QCOMPARE(progress.last(), QStringLiteral("19 / 19"));
     const QJsonObject want = carried(original), got = carried(s.sim->image());
     for (const QString &key : want.keys())
         QVERIFY2(got[key] == want[key], qPrintable(key));

@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include "support/link_setup.h"
+
 using namespace sim;
 
 namespace {
@@ -118,12 +120,7 @@ private slots:
         }
     }
 
-    void links_data()
-    {
-        QTest::addColumn<bool>("serial");
-        QTest::newRow("network") << false;
-        QTest::newRow("serial") << true;
-    }
+    void links_data() { add_link_rows(); }
     // Each link twice, as closing the client's end must not break the device's: paced, then with a
     // start that claims more than comes and bytes that a raw line must pass untouched.
     void links()

@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include "support/link_setup.h"
 #include "support/modal_answerer.h"
 #include "support/sim_session.h"
 
@@ -18,12 +19,7 @@ class TestTransmit : public QObject
 private slots:
     void cleanup() { m.stop(); }
 
-    void waits_data()
-    {
-        QTest::addColumn<bool>("serial");
-        QTest::newRow("serial") << true;
-        QTest::newRow("network") << false;
-    }
+    void waits_data() { add_link_rows(); }
     // A busy command and a delayed one: one frame each, the window disabled while
     // it waits, and a busy dialog that only the acknowledgement closes.
     void waits()

@@ -23,3 +23,10 @@ bool connect_view(TesselView &view, quint16 tcp_port, const QString &pty, bool s
     QTest::mouseClick(ui.connectBtn, Qt::LeftButton);
     return serial ? device_data.serial_open == 1 : device_data.net_open == 1;
 }
+
+void add_link_rows()
+{
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("serial") << true;
+    QTest::newRow("network") << false;
+}

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include "device/ccwaitdialog.h"
+
 void when_shown(QWidget *dialog, std::function<void()> act)
 {
     auto *poll = new QTimer(dialog);
@@ -13,4 +15,12 @@ void when_shown(QWidget *dialog, std::function<void()> act)
         act();
     });
     poll->start(20);
+}
+
+bool OnBusyShown::eventFilter(QObject *object, QEvent *event)
+{
+    if (event->type() == QEvent::Show)
+        if (auto *busy = qobject_cast<CCWaitDialog *>(object))
+            m_act(busy);
+    return false;
 }
