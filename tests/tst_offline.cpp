@@ -6,6 +6,7 @@
 
 #include "device/codec.h"
 #include "layout/itembox.h"
+#include "link/device_probe.h"
 #include "link/offline_device.h"
 #include "support/file_dialog_answerer.h"
 #include "support/modal_answerer.h"
@@ -197,6 +198,19 @@ void TestOffline::session()
     // Yes, and the export's file dialog cancelled.
     QCOMPARE(close_offline(false, QMessageBox::Yes), asked + "1 file dialogs, kept");
     QCOMPARE(close_offline(true, QMessageBox::Cancel), asked + "0 file dialogs, kept");
+    // A device chosen in the search asks the same before it replaces the session.
+    {
+        const sim::SimImage before = view.link().offline_device()->device().image();
+        ModalAnswerer boxes(QMessageBox::Cancel);
+        FoundDevice found;
+        found.link = DeviceLink::Transport::Network;
+        found.where = QStringLiteral("127.0.0.1");
+        found.device_id = 1;
+        view.connect_found_device(found);
+        QCOMPARE(boxes.texts.join('|') + ", ", asked);
+        QVERIFY(view.active_transport() == DeviceLink::Transport::Offline &&
+                view.link().offline_device()->device().image() == before);
+    }
     const QString out = m_s.path(QStringLiteral("out.txt"));
     QCOMPARE(close_offline(false, QMessageBox::Yes, out), asked + "1 file dialogs, closed");
     QCOMPARE(file_values(out)[0], 33);

@@ -154,9 +154,13 @@ void TesselView::connect_found_device(const FoundDevice &device)
 {
     if (device.device_id < 1 || device.device_id > m_device_buttons.size())
         return;
-    // Another device may be open: the chosen one replaces it.
-    if (m_link.is_open())
+    // Another device may be open: the chosen one replaces it, with the usual
+    // question about unexported offline changes.
+    if (m_link.is_open()) {
+        if (!confirm_offline_close())
+            return;
         close_link();
+    }
     if (device.link == DeviceLink::Transport::Serial) {
         if (ui.serialBox->findText(device.where) < 0)
             ui.serialBox->addItem(device.where);
